@@ -1,0 +1,23 @@
+# Shared by play.sh and test.sh: configure and build one build tree quietly,
+# showing the log only when something fails.
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+JOBS=$(nproc 2>/dev/null || echo 2)
+
+# build_tree DIR [TARGET] [CMAKE OPTIONS...]
+build_tree() {
+  local dir=$1 target=$2
+  shift 2
+  local log="$dir.log"
+  mkdir -p "$dir"
+  if ! cmake -S "$ROOT" -B "$dir" -DMORROWFEN_WERROR=ON "$@" >"$log" 2>&1; then
+    tail -n 40 "$log" >&2
+    echo "build: configuring $dir failed (log: $log)" >&2
+    return 1
+  fi
+  if ! cmake --build "$dir" -j "$JOBS" ${target:+--target "$target"} >>"$log" 2>&1; then
+    grep -E 'error|Error' "$log" | head -n 40 >&2
+    echo "build: building $dir failed (log: $log)" >&2
+    return 1
+  fi
+}

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs every Debian package the game, its tools and its tests need.
+# Idempotent: when everything is present it prints nothing and touches nothing.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  cmake g++ make pkg-config clang libclang-rt-14-dev
+  # the libraries the game calls
+  libsdl1.2-dev libsdl-mixer1.2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+  libglew-dev libfreetype-dev libx11-dev
+  # tests, tools and benchmarks
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  xvfb xauth xdotool x11-utils imagemagick netpbm libstb-dev libtinyobjloader-dev
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null || true)
+  [ "$status" = "installed" ] || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+  if command -v sudo >/dev/null; then SUDO="sudo"; else
+    echo "setup: need root (or sudo) to install: ${missing[*]}" >&2
+    exit 1
+  fi
+fi
+
+echo "setup: installing ${missing[*]}"
+log=$(mktemp)
+export DEBIAN_FRONTEND=noninteractive
+if ! { $SUDO apt-get update -q && $SUDO apt-get install -y -q --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+  tail -n 30 "$log" >&2
+  echo "setup: package installation failed (full log: $log)" >&2
+  exit 1
+fi
+rm -f "$log"

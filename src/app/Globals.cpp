@@ -1,0 +1,10 @@
+#include "app/Globals.h"
+
+Camera* camera = nullptr;
+int points = 0;
+float fps = 0.0f;
+
+bool wireframe = false;
+bool showFps = false;
+bool magFilterNearest = true;
+bool minFilterNearest = true;

@@ -1,0 +1,7 @@
+#pragma once
+
+// Advances the world by the previous frame's time in seconds.
+void updateWorld(float dt);
+
+// Runs the frame loop for ever; the process ends inside the control step.
+[[noreturn]] void runFrameLoop();

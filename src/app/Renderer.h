@@ -1,0 +1,4 @@
+#pragma once
+
+// Draws one complete frame from the camera and presents it.
+void renderFrame();

@@ -1,0 +1,72 @@
+#include "app/StartUp.h"
+
+#include "app/Globals.h"
+#include "core/ClockHighDef.h"
+#include "core/Logger.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <SDL_opengl.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+void log(const std::string& line) { Singleton<Logger>::getInstance()->log(line, 0); }
+
+} // namespace
+
+void setUpFixedOpenGLState() {
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    GLfloat global_ambient[] = {0.3f, 0.3f, 0.3f, 1.0f};
+    glLightModelfv(GL_LIGHT_MODEL_AMBIENT, global_ambient);
+
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_LIGHTING);
+    glEnable(GL_LIGHT0);
+
+    // Given under the identity matrix, so the light travels with the eye.
+    GLfloat lposition[] = {0.0f, 0.0f, 150.0f, 1.0f};
+    GLfloat spotDir[] = {0.0f, 0.0f, -1.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, lposition);
+    glLightfv(GL_LIGHT0, GL_SPOT_DIRECTION, spotDir);
+
+    GLfloat fogColor[] = {0.0f, 0.0f, 0.0f, 1.0f};
+    glFogi(GL_FOG_MODE, GL_LINEAR);
+    glFogfv(GL_FOG_COLOR, fogColor);
+    glFogf(GL_FOG_DENSITY, 0.85f);
+    glHint(GL_FOG_HINT, GL_NICEST);
+    glFogf(GL_FOG_START, 100.0f);
+    glFogf(GL_FOG_END, 500.0f);
+    glEnable(GL_FOG);
+}
+
+void initGame() {
+    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
+        log(std::string("Unable to initialize SDL: ") + SDL_GetError());
+        exit(10);
+    }
+    log("Initialized SDL");
+
+    if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 4096) != 0) {
+        log(std::string("Unable to initialize Audio: ") + SDL_GetError());
+        exit(50);
+    }
+    log("Initialized audio-device");
+
+    if (SDL_SetVideoMode(1024, 768, 0, SDL_OPENGL) == nullptr) {
+        log(std::string("Unable to create OpenGL screen: ") + SDL_GetError());
+        SDL_Quit();
+        exit(100);
+    }
+    log("Set up OpenGL-screen");
+    SDL_WM_SetCaption("Morrowfen", nullptr);
+
+    setUpFixedOpenGLState();
+
+    Quillmere::setClock(new Quillmere::ClockHighDef());
+    points = 0;
+}

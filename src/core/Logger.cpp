@@ -1,0 +1,5 @@
+#include "core/Logger.h"
+
+#include <iostream>
+
+void Logger::log(const std::string& message, int /*level*/) { std::cout << message << std::endl; }

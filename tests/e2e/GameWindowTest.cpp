@@ -1,0 +1,130 @@
+// Starts the real game on the test display and looks at it as a player would.
+
+#include "support/Process.h"
+#include "support/TestFiles.h"
+#include "support/X11Window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+const char* const TITLE = "Morrowfen";
+
+class GameTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run the tests under Xvfb (scripts/test.sh)";
+        ASSERT_FALSE(findWindow(TITLE, 0)) << "a game window is already open on this display";
+    }
+
+    static std::unique_ptr<ChildProcess> startGame(const ChildProcess::EnvChanges& env = {}) {
+        ChildProcess::EnvChanges all = {{"SDL_AUDIODRIVER", "dummy"}};
+        for (const auto& kv : env) {
+            all[kv.first] = kv.second;
+        }
+        return std::make_unique<ChildProcess>(MORROWFEN_EXE, std::vector<std::string>{},
+                                              MORROWFEN_GAME_DIR, all);
+    }
+
+    // Starts the game and waits for its window.
+    unsigned long startAndFindWindow(std::unique_ptr<ChildProcess>& game) {
+        game = startGame();
+        EXPECT_TRUE(game->waitForOutput("Set up OpenGL-screen\n", 20000)) << game->out() << game->err();
+        auto window = findWindow(TITLE, 20000);
+        EXPECT_TRUE(window.has_value()) << "no window titled " << TITLE;
+        return window.value_or(0);
+    }
+};
+
+} // namespace
+
+TEST_F(GameTest, OpensTheWindowAndLogsStartUp) {
+    std::unique_ptr<ChildProcess> game;
+    unsigned long window = startAndFindWindow(game);
+    ASSERT_NE(window, 0ul);
+
+    EXPECT_EQ(game->out().rfind("Initialized SDL\nInitialized audio-device\nSet up OpenGL-screen\n", 0), 0u)
+        << game->out();
+
+    std::string info = runCommand("xwininfo -id " + std::to_string(window));
+    EXPECT_NE(info.find("Width: 1024"), std::string::npos) << info;
+    EXPECT_NE(info.find("Height: 768"), std::string::npos) << info;
+    std::string name = runCommand("xprop -id " + std::to_string(window) + " WM_NAME");
+    EXPECT_EQ(name, "WM_NAME(STRING) = \"Morrowfen\"\n");
+
+    // The frame loop keeps running and presents frames: nothing but the clear
+    // colour is drawn yet.
+    EXPECT_FALSE(game->waitForExit(500).has_value());
+    auto pixels = grabWindow(window);
+    ASSERT_TRUE(pixels.has_value());
+    EXPECT_EQ(pixels->width, 1024);
+    EXPECT_EQ(pixels->height, 768);
+    EXPECT_EQ(pixels->nonBlack, 0ul);
+    std::string shot = makeScratchDir("screenshots") + "/startup.png";
+    int status = -1;
+    runCommand("import -window " + std::to_string(window) + " " + shot, &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(game->running());
+}
+
+TEST_F(GameTest, EscapeEndsTheGameWithStatus255) {
+    std::unique_ptr<ChildProcess> game;
+    unsigned long window = startAndFindWindow(game);
+    ASSERT_NE(window, 0ul);
+    int status = -1;
+    runCommand("xdotool key --window " + std::to_string(window) + " Escape", &status);
+    ASSERT_EQ(status, 0);
+    EXPECT_EQ(game->waitForExit(10000), 255) << game->out() << game->err();
+    EXPECT_FALSE(findWindow(TITLE, 0));
+}
+
+TEST_F(GameTest, ClosingTheWindowEndsTheGameWithStatus255) {
+    std::unique_ptr<ChildProcess> game;
+    unsigned long window = startAndFindWindow(game);
+    ASSERT_NE(window, 0ul);
+    ASSERT_TRUE(sendWmDelete(window));
+    EXPECT_EQ(game->waitForExit(10000), 255) << game->out() << game->err();
+    EXPECT_FALSE(findWindow(TITLE, 0));
+}
+
+TEST_F(GameTest, NoAudioDeviceEndsWithStatus50AndNoWindow) {
+    auto game = startGame({{"SDL_AUDIODRIVER", "nosuchdriver"}});
+    EXPECT_EQ(game->waitForExit(20000), 50) << game->err();
+    const std::string& out = game->out();
+    const std::string expected = "Initialized SDL\nUnable to initialize Audio: ";
+    ASSERT_EQ(out.rfind(expected, 0), 0u) << out;
+    // SDL's own reason follows on the same line, and nothing after it.
+    std::string reason = out.substr(expected.size());
+    ASSERT_FALSE(reason.empty());
+    EXPECT_NE(reason.front(), '\n');
+    EXPECT_EQ(reason.find('\n'), reason.size() - 1) << out;
+    EXPECT_FALSE(findWindow(TITLE, 0));
+}
+
+TEST_F(GameTest, NoDisplayIsReportedWithItsStatus) {
+    auto game = startGame({{"DISPLAY", std::nullopt}});
+    auto status = game->waitForExit(20000);
+    ASSERT_TRUE(status.has_value()) << game->err();
+    const std::string& out = game->out();
+    if (*status == 10) {
+        EXPECT_EQ(out.rfind("Unable to initialize SDL: ", 0), 0u) << out;
+    } else {
+        EXPECT_EQ(*status, 100) << out;
+        EXPECT_NE(out.find("\nUnable to create OpenGL screen: "), std::string::npos) << out;
+    }
+    EXPECT_EQ(out.find("Set up OpenGL-screen"), std::string::npos) << out;
+}
+
+TEST(PlayCommandTest, WithoutADisplaySaysSoInOneLine) {
+    ChildProcess play(MORROWFEN_SOURCE_DIR "/scripts/play.sh", {}, MORROWFEN_SOURCE_DIR,
+                      {{"DISPLAY", std::nullopt}});
+    EXPECT_EQ(play.waitForExit(20000), 1);
+    const std::string& err = play.err();
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
+    EXPECT_NE(err.find("no display"), std::string::npos) << err;
+    EXPECT_NE(err.find("xvfb-run"), std::string::npos) << err;
+    EXPECT_EQ(play.out(), "");
+}

@@ -1,0 +1,77 @@
+#include "support/X11Window.h"
+
+#include "support/Process.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <sstream>
+#include <thread>
+
+std::optional<unsigned long> findWindow(const std::string& title, int timeoutMs) {
+    auto start = std::chrono::steady_clock::now();
+    for (;;) {
+        int status = 0;
+        std::string ids = runCommand("xdotool search --name '^" + title + "$' 2>/dev/null", &status);
+        std::istringstream in(ids);
+        unsigned long id = 0;
+        if (status == 0 && (in >> id)) {
+            return id;
+        }
+        auto waited = std::chrono::steady_clock::now() - start;
+        if (waited > std::chrono::milliseconds(timeoutMs)) {
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
+bool sendWmDelete(unsigned long window) {
+    Display* dpy = XOpenDisplay(nullptr);
+    if (dpy == nullptr) {
+        return false;
+    }
+    XEvent ev{};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = window;
+    ev.xclient.message_type = XInternAtom(dpy, "WM_PROTOCOLS", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = static_cast<long>(XInternAtom(dpy, "WM_DELETE_WINDOW", False));
+    ev.xclient.data.l[1] = CurrentTime;
+    Status ok = XSendEvent(dpy, window, False, NoEventMask, &ev);
+    XSync(dpy, False);
+    XCloseDisplay(dpy);
+    return ok != 0;
+}
+
+std::optional<WindowPixels> grabWindow(unsigned long window) {
+    Display* dpy = XOpenDisplay(nullptr);
+    if (dpy == nullptr) {
+        return std::nullopt;
+    }
+    XWindowAttributes attrs;
+    if (!XGetWindowAttributes(dpy, window, &attrs)) {
+        XCloseDisplay(dpy);
+        return std::nullopt;
+    }
+    XImage* image = XGetImage(dpy, window, 0, 0, static_cast<unsigned>(attrs.width),
+                              static_cast<unsigned>(attrs.height), AllPlanes, ZPixmap);
+    if (image == nullptr) {
+        XCloseDisplay(dpy);
+        return std::nullopt;
+    }
+    WindowPixels result;
+    result.width = attrs.width;
+    result.height = attrs.height;
+    for (int y = 0; y < attrs.height; ++y) {
+        for (int x = 0; x < attrs.width; ++x) {
+            if ((XGetPixel(image, x, y) & 0xFFFFFF) != 0) {
+                ++result.nonBlack;
+            }
+        }
+    }
+    XDestroyImage(image);
+    XCloseDisplay(dpy);
+    return result;
+}
