@@ -12,8 +12,10 @@ quick=0
 
 run_suite() {
   local dir=$1
-  # One virtual X server per run; -a picks a free display number.
-  xvfb-run -a -s "-screen 0 1024x768x24" \
+  # One virtual X server per run; -a picks a free display number, and
+  # -noreset keeps the server from restarting (and refusing connections)
+  # each time its last client leaves.
+  xvfb-run -a -s "-screen 0 1024x768x24 -noreset" \
     ctest --test-dir "$dir" --output-on-failure -j "$JOBS" --timeout 300
 }
 
@@ -21,7 +23,10 @@ build_tree "$ROOT/build" ""
 run_suite "$ROOT/build"
 
 if [ $quick -eq 0 ]; then
-  build_tree "$ROOT/build-sanitize" "" -DMORROWFEN_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+  # The second tree is built by clang, which also gives the fuzz targets their
+  # bounded runs under the same sanitizers.
+  CC=clang CXX=clang++ build_tree "$ROOT/build-sanitize" "" -DMORROWFEN_SANITIZE=ON \
+    -DMORROWFEN_FUZZ=ON -DMORROWFEN_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
   # Libraries outside our code (Mesa, X11, SDL) keep allocations until exit on
   # purpose, as does the game; leaks are not what this run looks for.
   ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \

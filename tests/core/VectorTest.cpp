@@ -60,7 +60,8 @@ TEST(Vector2Test, ConstructionAndAssignment) {
     Vector2& r = (c = fromArray);
     EXPECT_EQ(&r, &c);
     EXPECT_EQ(c.x, 7.5f);
-    c = c; // self-assignment through the by-value parameter is harmless
+    Vector2& self = c;
+    c = self; // self-assignment through the by-value parameter is harmless
     EXPECT_EQ(c.y, -1.25f);
     EXPECT_TRUE(std::has_virtual_destructor<Vector2>::value);
 }
