@@ -29,11 +29,11 @@ struct Leaf {
 };
 
 const Leaf kLeaves[] = {
-    {0.3f, 66, 54, 9.5f, 150, 52, false},      {1.15f, 72, 58, 10.0f, 140, 53, false},
-    {2.0f, 60, 50, 9.0f, 160, 51, false},      {2.85f, 76, 60, 10.5f, 130, 54, false},
-    {3.7f, 64, 55, 9.5f, 150, 52, false},      {4.5f, 80, 48, 9.0f, 115, 55, false},
-    {5.35f, 62, 57, 10.0f, 155, 51.5f, false}, {0.75f, 88, 30, 5.5f, 40, 56, false},
-    {3.3f, 20, 34, 6.0f, 120, 45, true},
+    {0.3f, 66, 54, 9.5f, 120, 52, false},      {1.15f, 72, 58, 10.0f, 112, 53, false},
+    {2.0f, 60, 50, 9.0f, 125, 51, false},      {2.85f, 76, 60, 10.5f, 108, 54, false},
+    {3.7f, 64, 55, 9.5f, 118, 52, false},      {4.5f, 80, 48, 9.0f, 100, 55, false},
+    {5.35f, 62, 57, 10.0f, 122, 51.5f, false}, {0.75f, 88, 30, 5.5f, 40, 56, false},
+    {3.3f, 20, 34, 6.0f, 110, 45, true},
 };
 
 // The midrib's point at s (0 to 1) with the leaf's droop scaled by bend.
@@ -141,7 +141,7 @@ Figure makeBanana() {
     const int rings = 10;
     for (int i = 0; i <= rings; ++i) {
         float t = float(i) / rings;
-        stem.push_back({1.2f * t * t, -0.6f * t, 53.0f * t - 0.5f});
+        stem.push_back({1.2f * t * t, -0.6f * t, 53.3f * t - 0.3f});
         radius.push_back(5.0f - 2.0f * t + 0.8f * (t < 0.1f ? (0.1f - t) * 10 : 0));
     }
     {
@@ -165,7 +165,7 @@ Figure makeBanana() {
     }
     Vec3 top = stem.back();
     // A young sucker beside it.
-    addTube(m, {{5.5f, 3.0f, -0.5f}, {5.9f, 3.2f, 9.0f}, {6.4f, 3.4f, 17.0f}}, {2.2f, 1.6f, 0.7f},
+    addTube(m, {{5.5f, 3.0f, 1.2f}, {5.9f, 3.2f, 9.0f}, {6.4f, 3.4f, 17.0f}}, {2.2f, 1.6f, 0.7f},
             kStem, 8, Influence(0));
 
     const int leafCount = int(sizeof kLeaves / sizeof kLeaves[0]);

@@ -344,22 +344,23 @@ Pose deathPose(int i) {
     down.rot[Spine].y = -4;
     down.rot[Chest].y = -4;
     down.rot[Head] = {0, -10, 25};
-    down.rot[LUpperArm] = {70, 10, 0};
-    down.rot[RUpperArm] = {-50, -30, 0};
-    down.rot[LForearm].y = -30;
-    down.rot[RForearm].y = -50;
+    down.rot[LUpperArm] = {75, 8, 0};
+    down.rot[RUpperArm] = {-60, 10, 0};
+    down.rot[LForearm].y = -20;
+    down.rot[RForearm].y = -35;
     down.rot[LHand].y = 0;
     down.rot[RHand].y = 0;
-    down.rot[LThigh] = {10, -20, 10};
-    down.rot[RThigh] = {-8, -6, -10};
-    down.rot[LShin].y = 40;
-    down.rot[RShin].y = 10;
+    down.rot[LThigh] = {12, -6, 10};
+    down.rot[RThigh] = {-8, 2, -10};
+    down.rot[LShin].y = 14;
+    down.rot[RShin].y = 6;
     down.rot[LFoot].y = 20;
     down.rot[RFoot].y = 30;
     Pose falling = blend(buckle, down, 0.55f);
     Pose bounce = down;
     bounce.rot[Head] = {0, -20, 30};
-    bounce.rot[LUpperArm].x = 80;
+    bounce.rot[LUpperArm].x = 82;
+    bounce.rot[LThigh].y = -12;
     switch (i) {
     case 0:
         return base;
