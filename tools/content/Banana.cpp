@@ -11,6 +11,10 @@ namespace content {
 
 namespace {
 
+// The stem leans to the side (model +y), out of the line from the game's
+// first camera position to the player.
+constexpr float kLean = 11.0f;
+
 const Rect kLeaf{0, 0, 96, 256};
 const Rect kStem{96, 0, 64, 256};
 const Rect kFruit{160, 0, 48, 64};
@@ -28,12 +32,14 @@ struct Leaf {
     bool dead;     // a dry, brown leaf hanging down the stem
 };
 
+// No big leaf hangs towards model -x: the game's camera starts on that side
+// of the tree, looking past it at the player, and the leaves would fill the
+// first view.
 const Leaf kLeaves[] = {
-    {0.3f, 66, 54, 9.5f, 120, 52, false},      {1.15f, 72, 58, 10.0f, 112, 53, false},
-    {2.0f, 60, 50, 9.0f, 125, 51, false},      {2.85f, 76, 60, 10.5f, 108, 54, false},
-    {3.7f, 64, 55, 9.5f, 118, 52, false},      {4.5f, 80, 48, 9.0f, 100, 55, false},
-    {5.35f, 62, 57, 10.0f, 122, 51.5f, false}, {0.75f, 88, 30, 5.5f, 40, 56, false},
-    {3.3f, 20, 34, 6.0f, 110, 45, true},
+    {0.2f, 68, 46, 8.5f, 125, 52, false},    {0.95f, 72, 50, 9.0f, 118, 53, false},
+    {1.7f, 64, 45, 8.5f, 128, 51, false},    {2.3f, 76, 44, 8.5f, 110, 54, false},
+    {4.0f, 66, 45, 8.5f, 122, 52, false},    {4.75f, 78, 49, 9.0f, 114, 55, false},
+    {5.5f, 64, 48, 9.0f, 126, 51.5f, false}, {3.14f, 86, 26, 4.5f, 30, 56, false},
 };
 
 // The midrib's point at s (0 to 1) with the leaf's droop scaled by bend.
@@ -141,7 +147,7 @@ Figure makeBanana() {
     const int rings = 10;
     for (int i = 0; i <= rings; ++i) {
         float t = float(i) / rings;
-        stem.push_back({1.2f * t * t, -0.6f * t, 53.3f * t - 0.3f});
+        stem.push_back({1.0f * t * t, kLean * t * t, 53.3f * t - 0.3f});
         radius.push_back(5.0f - 2.0f * t + 0.8f * (t < 0.1f ? (0.1f - t) * 10 : 0));
     }
     {
@@ -179,9 +185,9 @@ Figure makeBanana() {
     // The bunch: a stalk arching out and down, hands of fingers pointing up,
     // the bud at the end.
     const int bunchBone = 1 + leafCount;
-    Vec3 s0 = top + Vec3(-1.0f, 1.5f, -2.0f);
-    std::vector<Vec3> stalk = {s0, s0 + Vec3(-3, 4, 1), s0 + Vec3(-6, 8, -4),
-                               s0 + Vec3(-7, 10, -12), s0 + Vec3(-7.5f, 10.5f, -20)};
+    Vec3 s0 = top + Vec3(0.5f, 1.5f, -2.0f);
+    std::vector<Vec3> stalk = {s0, s0 + Vec3(1, 4, 1), s0 + Vec3(2, 8, -4),
+                               s0 + Vec3(2.5f, 10, -12), s0 + Vec3(2.5f, 10.5f, -20)};
     addTube(m, stalk, {0.9f, 0.8f, 0.75f, 0.7f, 0.6f}, kStalk, 6, Influence(bunchBone));
     Vec3 bud = stalk.back();
     addTube(m,
@@ -190,7 +196,7 @@ Figure makeBanana() {
     Random rnd(7);
     for (int hand = 0; hand < 3; ++hand) {
         float z = -6.5f - 4.0f * hand;
-        Vec3 c = s0 + Vec3(-7.0f, 10.0f, z + 0.5f * hand);
+        Vec3 c = s0 + Vec3(2.5f, 10.0f, z + 0.5f * hand);
         for (int k = 0; k < 9; ++k) {
             float a = 2 * kPi * k / 9 + hand * 0.4f;
             Vec3 out(std::cos(a), std::sin(a), 0);
@@ -225,7 +231,7 @@ Figure makeBanana() {
             int tearIndex = int((y + across * 18.0f) / 23.0f);
             float depth = 0.35f + 0.5f * hashUnit(tearIndex, 0, 305u);
             bool hasTear = hashUnit(tearIndex, 1, 305u) > 0.25f && v > 0.22f;
-            if (hasTear && tearRow < 0.9f && across > 1.0f - depth)
+            if (hasTear && tearRow < 2.2f && across > 1.0f - depth)
                 c.a = 0;
             if (v < 0.15f)
                 c = mix(c, rgb(140, 150, 70), 0.5f); // the petiole

@@ -15,8 +15,8 @@ constexpr float kFeet = -23;  // the game lifts the figure by 23
 
 const HumanoidLayout& kLayout = kHumanoidLayout;
 
-const Color kFlesh = rgb(118, 150, 100);
-const Color kShirt = rgb(160, 158, 140);
+const Color kFlesh = rgb(96, 128, 80);
+const Color kShirt = rgb(122, 118, 98);
 const Color kTrousers = rgb(96, 76, 54);
 const Color kBlood = rgb(88, 18, 14);
 
