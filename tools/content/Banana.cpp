@@ -36,10 +36,10 @@ struct Leaf {
 // of the tree, looking past it at the player, and the leaves would fill the
 // first view.
 const Leaf kLeaves[] = {
-    {0.2f, 68, 46, 8.5f, 125, 52, false},    {0.95f, 72, 50, 9.0f, 118, 53, false},
-    {1.7f, 64, 45, 8.5f, 128, 51, false},    {2.3f, 76, 44, 8.5f, 110, 54, false},
-    {4.0f, 66, 45, 8.5f, 122, 52, false},    {4.75f, 78, 49, 9.0f, 114, 55, false},
-    {5.5f, 64, 48, 9.0f, 126, 51.5f, false}, {3.14f, 86, 26, 4.5f, 30, 56, false},
+    {0.2f, 68, 46, 8.5f, 125, 59, false},    {0.95f, 72, 50, 9.0f, 118, 60, false},
+    {1.7f, 64, 45, 8.5f, 128, 58, false},    {2.3f, 76, 44, 8.5f, 110, 61, false},
+    {4.0f, 66, 45, 8.5f, 122, 59, false},    {4.75f, 78, 49, 9.0f, 114, 62, false},
+    {5.5f, 64, 48, 9.0f, 126, 58.5f, false}, {3.14f, 86, 26, 4.5f, 30, 63, false},
 };
 
 // The midrib's point at s (0 to 1) with the leaf's droop scaled by bend.
@@ -147,7 +147,7 @@ Figure makeBanana() {
     const int rings = 10;
     for (int i = 0; i <= rings; ++i) {
         float t = float(i) / rings;
-        stem.push_back({1.0f * t * t, kLean * t * t, 53.3f * t - 0.3f});
+        stem.push_back({1.0f * t * t, kLean * t * t, 60.3f * t - 0.3f});
         radius.push_back(5.0f - 2.0f * t + 0.8f * (t < 0.1f ? (0.1f - t) * 10 : 0));
     }
     {
