@@ -23,5 +23,6 @@ int main(int /*argc*/, char** /*argv*/) {
     atexit(closeStandardStreams);
 
     initGame();
+    startMusic();
     runFrameLoop();
 }
