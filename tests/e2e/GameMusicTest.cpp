@@ -19,7 +19,7 @@ namespace {
 // A game folder whose res/ holds everything the built game has, with a
 // music file of our own in place of the theme.
 std::string makeGameDir() {
-    std::string dir = makeScratchDir("game_music");
+    std::string dir = makeTestScratchDir("game_music");
     fs::create_directories(dir + "/res");
     fs::path res = fs::path(MORROWFEN_GAME_DIR) / "res";
     if (fs::is_directory(res)) {

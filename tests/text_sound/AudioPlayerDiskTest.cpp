@@ -26,7 +26,7 @@ const int WAIT_MS = 20000;
 class DiskAudioTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = makeScratchDir("disk_audio");
+        dir = makeTestScratchDir("disk_audio");
         capture = dir + "/mixed.raw";
         for (const char* name : {"SDL_AUDIODRIVER", "SDL_DISKAUDIOFILE", "SDL_DISKAUDIODELAY"}) {
             const char* value = std::getenv(name);

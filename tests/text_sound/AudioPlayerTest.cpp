@@ -85,7 +85,7 @@ protected:
         setenv("SDL_AUDIODRIVER", "dummy", 0);
         ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
         ASSERT_EQ(Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 4096), 0) << Mix_GetError();
-        dir = makeScratchDir("audio_player");
+        dir = makeTestScratchDir("audio_player");
         shot = dir + "/shot.WAV";
         writeFile(shot, makeWav(shotSamples(22050, 0.4), 22050));
         longSound = dir + "/long.WAV";
