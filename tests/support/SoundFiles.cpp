@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <thread>
 
@@ -153,17 +152,18 @@ std::vector<float> chirpSamples(int rate, double seconds) {
     return samples;
 }
 
-std::vector<short> readCapture(const std::string& path, std::size_t offset) {
+std::vector<short> readCapture(const std::string& path, std::size_t bytes) {
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         throw std::runtime_error("cannot read " + path);
     }
-    in.seekg(static_cast<std::streamoff>(offset));
-    std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::vector<short> samples(bytes.size() / 2);
+    std::vector<char> raw(std::min(bytes, fileSize(path)));
+    in.read(raw.data(), static_cast<std::streamsize>(raw.size()));
+    raw.resize(static_cast<std::size_t>(in.gcount()));
+    std::vector<short> samples(raw.size() / 2);
     for (std::size_t i = 0; i < samples.size(); ++i) {
-        auto lo = static_cast<unsigned char>(bytes[2 * i]);
-        auto hi = static_cast<unsigned char>(bytes[2 * i + 1]);
+        auto lo = static_cast<unsigned char>(raw[2 * i]);
+        auto hi = static_cast<unsigned char>(raw[2 * i + 1]);
         samples[i] = static_cast<short>(static_cast<uint16_t>(lo | (hi << 8)));
     }
     return samples;

@@ -20,8 +20,9 @@ std::vector<short> shotSamples(int rate, double seconds);
 // looks like another.
 std::vector<float> chirpSamples(int rate, double seconds);
 
-// The interleaved 16-bit samples of a raw capture file, from byte offset on.
-std::vector<short> readCapture(const std::string& path, std::size_t offset = 0);
+// The interleaved 16-bit samples in the first bytes bytes of a raw capture
+// file (fewer if it is shorter). Bounded, since the driver keeps appending.
+std::vector<short> readCapture(const std::string& path, std::size_t bytes);
 
 // Index of the first non-zero sample at or after from; npos if none.
 std::size_t firstSound(const std::vector<short>& samples, std::size_t from = 0);
