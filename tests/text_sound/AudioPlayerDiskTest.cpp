@@ -180,9 +180,10 @@ TEST_F(DiskAudioTest, NewMusicReplacesTheOldInsteadOfJoiningIt) {
     const size_t piece = RATE; // half a second of stereo samples
 
     size_t first = 0;
-    std::vector<short> out = listen([&] { player->playMusic(a.c_str()); }, 3, &first);
+    std::vector<short> out = listen([&] { player->playMusic(a.c_str()); }, 5, &first);
     ASSERT_NE(first, std::string::npos);
     std::vector<short> top(out.begin() + static_cast<long>(first), out.end());
+    ASSERT_GE(top.size(), piece);
     // Music starts at the top of a buffer; A's first sound sits this far in.
     size_t lead = first % BUFFER_SAMPLES;
 
