@@ -122,6 +122,19 @@ TEST_F(GameTest, NoDisplayIsReportedWithItsStatus) {
     }
 }
 
+TEST_F(GameTest, PlayCommandStartsTheGameInItsFolder) {
+    // The play command sets up and builds (nothing to do here: the suite runs
+    // after the build), then starts the game; Escape ends it.
+    ChildProcess play(MORROWFEN_SOURCE_DIR "/scripts/play.sh", {}, MORROWFEN_SOURCE_DIR,
+                      {{"SDL_AUDIODRIVER", std::nullopt}});
+    auto window = findWindow(TITLE, 240000);
+    ASSERT_TRUE(window.has_value()) << play.out() << play.err();
+    EXPECT_TRUE(play.waitForOutput("Set up OpenGL-screen\n", 10000)) << play.out();
+    int status = -1;
+    runCommand("xdotool key --window " + std::to_string(*window) + " Escape", &status);
+    EXPECT_EQ(play.waitForExit(10000), 255) << play.out() << play.err();
+}
+
 TEST(PlayCommandTest, WithoutADisplaySaysSoInOneLine) {
     ChildProcess play(MORROWFEN_SOURCE_DIR "/scripts/play.sh", {}, MORROWFEN_SOURCE_DIR,
                       {{"DISPLAY", std::nullopt}});
