@@ -1,10 +1,13 @@
 #include "physics/ParticleSystem.h"
 
+#include "assets/Texture2DManager.h"
 #include "core/IClock.h"
 #include "physics/Force.h"
 #include "physics/Particle.h"
 #include "physics/ParticleEmitter.h"
 #include "physics/ParticlePool.h"
+
+#include <SDL_opengl.h>
 
 #include <cmath>
 
@@ -13,7 +16,7 @@ namespace Physics {
 
 ParticleSystem::ParticleSystem()
     : particles(new std::list<Particle*>()), forces(new std::list<Force*>()),
-      emitters(new std::list<ParticleEmitter*>()), drag(0.3f) {}
+      emitters(new std::list<ParticleEmitter*>()), drag(0.3f), textureMissing(false) {}
 
 ParticleSystem::~ParticleSystem() {
     delete particles;
@@ -74,6 +77,60 @@ void ParticleSystem::updateParticles() {
         p->velocity *= damping * p->dragFactor;
         p->position += p->velocity * dt;
         ++it;
+    }
+}
+
+void ParticleSystem::draw() {
+    getClock()->tick();
+    update();
+
+    // A picture that failed once is not asked for again: the cache would try
+    // the file and report it anew every frame.
+    Texture2D* texture = nullptr;
+    if (!textureMissing) {
+        texture = Texture2DManager::getInstance()->load("res/Particle.tga");
+        textureMissing = texture == nullptr;
+    }
+    // Without the picture the squares are drawn plain, not with whatever
+    // texture happens to be bound.
+    bool plain = texture == nullptr && glIsEnabled(GL_TEXTURE_2D);
+    if (texture != nullptr) {
+        texture->bind();
+    } else if (plain) {
+        glDisable(GL_TEXTURE_2D);
+    }
+
+    glDisable(GL_LIGHTING);
+    glShadeModel(GL_SMOOTH);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    glHint(GL_POINT_SMOOTH_HINT, GL_NICEST);
+    // Particles hide behind the scene but not behind each other.
+    glDepthMask(GL_FALSE);
+
+    for (const Particle* p : *particles) {
+        float x = p->position.x;
+        float y = p->position.y;
+        float z = p->position.z;
+        glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
+        glBegin(GL_TRIANGLE_STRIP);
+        glTexCoord2f(1.0f, 1.0f);
+        glVertex3f(x + 0.5f, y + 0.5f, z);
+        glTexCoord2f(0.0f, 1.0f);
+        glVertex3f(x - 0.5f, y + 0.5f, z);
+        glTexCoord2f(1.0f, 0.0f);
+        glVertex3f(x + 0.5f, y - 0.5f, z);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex3f(x - 0.5f, y - 0.5f, z);
+        glEnd();
+    }
+
+    glDepthMask(GL_TRUE);
+    glEnable(GL_LIGHTING);
+    glDisable(GL_BLEND);
+    if (plain) {
+        glEnable(GL_TEXTURE_2D);
     }
 }
 

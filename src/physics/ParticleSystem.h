@@ -30,7 +30,9 @@ public:
     virtual void update();
 
     // Ticks the clock, updates once more and draws the live particles as red
-    // additive squares.
+    // additive squares, textured with "res/Particle.tga" when it loads.
+    // Leaves lighting on, blending off and depth writes on; the blend
+    // function, shading and hints stay as set, texturing as it was.
     void draw();
 
     // Takes ownership: the emitter is deleted when it expires.
@@ -59,6 +61,7 @@ private:
     Vector3f wind;
     Vector3f gravity;
     float drag; // fraction of the velocity lost per clock second
+    bool textureMissing;
 };
 
 } // namespace Physics

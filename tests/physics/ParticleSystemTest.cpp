@@ -1,5 +1,6 @@
 #include "physics/Force.h"
 #include "physics/ParticleTestSupport.h"
+#include "physics/SprayEmitter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -197,19 +198,7 @@ TEST_F(ParticleTest, ParticlesEverAllocatedEqualTheMostAliveAtOnce) {
     for (int frame = 0; frame < 30 * 40; ++frame) {
         float t = frame * dt;
         if (nextHit < 3 && t >= hits[nextHit]) {
-            auto* e = new ParticleEmitter();
-            e->system = system;
-            e->burstsPerSecond = 0.25f;
-            e->particlesPerBurst = 100.0f;
-            e->life.value = 10.0f;
-            e->directionX.variance = 0.5f;
-            e->directionY.variance = 0.5f;
-            e->accumulator = 1.0f;
-            e->speed.value = 60.0f;
-            e->speed.variance = 0.5f;
-            e->endless = false;
-            e->timeToLive = 5.0f;
-            system->addEmitter(e);
+            addSprayEmitter(system);
             nextHit += 1;
         }
         // The list peaks inside an update: the emitters add their bursts
