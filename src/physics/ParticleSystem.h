@@ -47,8 +47,6 @@ public:
     // The caller keeps ownership of the forces it adds here.
     std::list<Force*>& getForces() { return *forces; }
     const Vector3f& getGravity() const { return gravity; }
-    const Vector3f& getWind() const { return wind; }
-    float getDrag() const { return drag; }
 
 private:
     void updateEmitters();

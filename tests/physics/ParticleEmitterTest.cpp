@@ -5,33 +5,6 @@
 using Quillmere::Vector3f;
 using Quillmere::Physics::RandomValue;
 
-TEST_F(ParticleTest, EmitterDefaults) {
-    ParticleEmitter e;
-    EXPECT_TRUE(e.active);
-    EXPECT_EQ(e.accumulator, 0.0f);
-    EXPECT_EQ(e.burstsPerSecond, 10.0f);
-    EXPECT_EQ(e.particlesPerBurst, 1.0f);
-    EXPECT_EQ(e.windFactor, 1.0f);
-    EXPECT_EQ(e.gravityFactor, 1.0f);
-    EXPECT_EQ(e.forceFactor, 1.0f);
-    EXPECT_EQ(e.dragFactor, 1.0f);
-    for (const RandomValue* d : {&e.directionX, &e.directionY, &e.directionZ}) {
-        EXPECT_EQ(d->value, 0.0f);
-        EXPECT_EQ(d->variance, 0.0f);
-        EXPECT_EQ(d->distribution, RandomValue::Symmetric);
-    }
-    EXPECT_EQ(e.speed.value, 10.0f);
-    EXPECT_EQ(e.speed.variance, 0.25f);
-    EXPECT_EQ(e.speed.distribution, RandomValue::Symmetric);
-    EXPECT_EQ(e.life.value, 3.0f);
-    EXPECT_EQ(e.life.variance, 0.5f);
-    EXPECT_EQ(e.life.distribution, RandomValue::Symmetric);
-    EXPECT_FALSE(e.limitedParticles);
-    EXPECT_TRUE(e.endless);
-    EXPECT_EQ(e.position.x, 0.0f);
-    EXPECT_EQ(e.positionVariance.z, 0.0f);
-}
-
 TEST_F(ParticleTest, EmitDrawsOffsetsThenDirectionsThenSpeedThenLife) {
     ParticleEmitter* e = addEmitter();
     // Every spread differs, so a swapped pair of draws shows.

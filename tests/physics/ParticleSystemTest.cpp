@@ -25,16 +25,6 @@ Quillmere::Physics::Particle* addParticle(Quillmere::Physics::ParticleSystem* sy
 
 } // namespace
 
-TEST_F(ParticleTest, SystemStartsStill) {
-    EXPECT_EQ(system->getDrag(), 0.3f);
-    EXPECT_EQ(system->getGravity().y, 0.0f);
-    EXPECT_EQ(system->getWind().x, 0.0f);
-    EXPECT_TRUE(system->getParticles().empty());
-    EXPECT_TRUE(system->getEmitters().empty());
-    EXPECT_TRUE(system->getForces().empty());
-    EXPECT_EQ(ParticleSystem::getInstance(), system);
-}
-
 TEST_F(ParticleTest, GravityForATenthOfASecond) {
     system->setGravity(Vector3f(0.0f, -90.8f, 0.0f));
     Particle* p = addParticle(system, Vector3f());

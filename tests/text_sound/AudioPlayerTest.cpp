@@ -118,12 +118,6 @@ protected:
 
 } // namespace
 
-TEST_F(AudioPlayerTest, StartsEmpty) {
-    EXPECT_TRUE(player->getSounds().empty());
-    EXPECT_EQ(player->getMusic(), nullptr);
-    EXPECT_EQ(AudioPlayer::getInstance(), player);
-}
-
 TEST_F(AudioPlayerTest, SoundsAreKeyedByPointerNotByText) {
     std::string sameText = shot; // equal text at another address
     const char* first = shot.c_str();
