@@ -14,6 +14,7 @@ PACKAGES=(
   # tests, tools and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick netpbm libstb-dev libtinyobjloader-dev
+  libvorbis-dev
 )
 
 missing=()

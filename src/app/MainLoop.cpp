@@ -4,12 +4,21 @@
 #include "app/FrameTimer.h"
 #include "app/Globals.h"
 #include "app/Renderer.h"
+#include "physics/ParticleSystem.h"
+#include "text_sound/AudioPlayer.h"
 
 #include <SDL.h>
 
+void startMusic() {
+    Singleton<AudioPlayer>::getInstance()->playMusic("res/Ravonel.ogg");
+}
+
 void updateWorld(float /*dt*/) {
-    // The object list, the camera placement behind the player and the
-    // particle system join here with the world.
+    // The object list and the camera placement behind the player join here
+    // with the world.
+
+    // The particles keep their own time, from the engine clock.
+    Singleton<Quillmere::Physics::ParticleSystem>::getInstance()->update();
 }
 
 void runFrameLoop() {

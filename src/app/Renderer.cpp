@@ -2,6 +2,7 @@
 
 #include "app/Globals.h"
 #include "core/Camera.h"
+#include "physics/ParticleSystem.h"
 
 #include <SDL.h>
 #include <SDL_opengl.h>
@@ -11,7 +12,8 @@
 void renderFrame() {
     glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
     // These act on whichever texture the previous frame bound last.
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilterNearest ? GL_NEAREST : GL_LINEAR);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER,
+                    magFilterNearest ? GL_NEAREST : GL_LINEAR);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
                     minFilterNearest ? GL_NEAREST : GL_LINEAR_MIPMAP_LINEAR);
 
@@ -35,8 +37,13 @@ void renderFrame() {
     }
     glEnable(GL_DEPTH_TEST);
 
-    // The ground, the fence, the world's objects, the water, the particles and
-    // the heads-up display are drawn here as they join the game.
+    // The ground, the fence, the world's objects and the water are drawn here
+    // as they join the game.
+
+    // After the water, so that the spray shows over it.
+    Singleton<Quillmere::Physics::ParticleSystem>::getInstance()->draw();
+
+    // The heads-up display joins here.
 
     SDL_GL_SwapBuffers();
 }
