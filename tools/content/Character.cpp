@@ -312,12 +312,7 @@ Figure makeCharacter() {
     Figure f;
     Skeleton sk = characterSkeleton(f.mesh);
 
-    f.skin.paint(kLayout.torso, paintTorso, 3);
-    f.skin.paint(kLayout.head, paintHead, 3);
-    f.skin.paint(kLayout.arm, paintArm, 3);
-    f.skin.paint(kLayout.leg, paintLeg, 3);
-    f.skin.paint(kLayout.hand, paintHand, 3);
-    f.skin.paint(kLayout.foot, paintFoot, 3);
+    paintHumanoid(f.skin, {paintTorso, paintHead, paintArm, paintLeg, paintHand, paintFoot});
 
     const int frames = 16;
     f.addAnimation("sas", frames,

@@ -282,6 +282,16 @@ Skeleton buildHumanoid(Mesh& mesh, const BodySpec& spec, const HumanoidLayout& L
     return sk;
 }
 
+void paintHumanoid(Canvas& skin, const HumanoidPainters& p) {
+    const HumanoidLayout& L = kHumanoidLayout;
+    skin.paint(L.torso, p.torso, 3);
+    skin.paint(L.head, p.head, 3);
+    skin.paint(L.arm, p.arm, 3);
+    skin.paint(L.leg, p.leg, 3);
+    skin.paint(L.hand, p.hand, 3);
+    skin.paint(L.foot, p.foot, 3);
+}
+
 std::vector<Mat> poseBones(const Skeleton& sk, const Pose& pose, float feet) {
     std::vector<Mat> m(BoneCount);
     Mat whole = Mat::translate(pose.offset) *

@@ -44,6 +44,15 @@ struct HumanoidLayout {
 // The skin layout both figures paint: left and right limbs share theirs.
 extern const HumanoidLayout kHumanoidLayout;
 
+// A painter for each part of the layout: colour at (u, v) of its rectangle.
+struct HumanoidPainters {
+    using Painter = Color (*)(float u, float v);
+    Painter torso, head, arm, leg, hand, foot;
+};
+
+// Paints every part of kHumanoidLayout onto the skin.
+void paintHumanoid(Canvas& skin, const HumanoidPainters& painters);
+
 struct Skeleton {
     std::array<Vec3, BoneCount> pivot;
     std::array<int, BoneCount> parent;

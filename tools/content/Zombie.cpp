@@ -382,12 +382,7 @@ Pose deathPose(int i) {
 Figure makeZombie() {
     Figure f;
     Skeleton sk = zombieSkeleton(f.mesh);
-    f.skin.paint(kLayout.torso, paintTorso, 3);
-    f.skin.paint(kLayout.head, paintHead, 3);
-    f.skin.paint(kLayout.arm, paintArm, 3);
-    f.skin.paint(kLayout.leg, paintLeg, 3);
-    f.skin.paint(kLayout.hand, paintHand, 3);
-    f.skin.paint(kLayout.foot, paintFoot, 3);
+    paintHumanoid(f.skin, {paintTorso, paintHead, paintArm, paintLeg, paintHand, paintFoot});
 
     auto frame = [&](const Pose& p) {
         std::vector<Vec3> v = f.mesh.posed(poseBones(sk, p, kFeet));
