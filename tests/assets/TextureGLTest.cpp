@@ -24,8 +24,9 @@ template <class Colour> Bytes rgbRows(int width, int height, Colour colour) {
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             Rgb c = colour(x, y);
-            b = b + Bytes{static_cast<unsigned char>(c[0]), static_cast<unsigned char>(c[1]),
-                          static_cast<unsigned char>(c[2])};
+            for (int channel : c) {
+                b.push_back(static_cast<unsigned char>(channel));
+            }
         }
     }
     return b;
@@ -37,7 +38,7 @@ template <class Colour> Bytes trueColourTga(int width, int height, Colour colour
     Bytes b = tgaHeader(tgaOf(2, width, height, 24));
     Bytes rgb = rgbRows(width, height, colour);
     for (size_t i = 0; i < rgb.size(); i += 3) {
-        b = b + Bytes{rgb[i + 2], rgb[i + 1], rgb[i]};
+        b.insert(b.end(), {rgb[i + 2], rgb[i + 1], rgb[i]});
     }
     return b;
 }
