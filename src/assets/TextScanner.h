@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+// Reads text held in memory the way the C stream scanners read a text file:
+// tokens are cut after 255 characters, numbers skip the white space before
+// them, literal characters do not, and a number that fails to parse leaves
+// the scanner at the character that stopped it. Every read stays inside the
+// buffer whatever it holds.
+class TextScanner {
+public:
+    static const size_t maxToken = 255;
+
+    TextScanner(const char* data, size_t size) : data(data), size(size), pos(0) {}
+
+    bool atEnd() const { return pos >= size; }
+    size_t position() const { return pos; }
+    void rewind() { pos = 0; }
+
+    // The next white-space-separated token, at most maxToken characters;
+    // false when only white space is left.
+    bool readToken(std::string_view* token);
+
+    // Moves past the end of the current line.
+    void skipLine();
+
+    // The first word of the rest of the line (at most maxToken characters,
+    // empty when the line has none); consumes the whole line.
+    std::string_view firstWordOfLine();
+
+    // A decimal integer after optional white space and sign, as "%d" reads
+    // it; values beyond int saturate.
+    bool readInt(int* value);
+
+    // A float after optional white space, as "%f" reads it.
+    bool readFloat(float* value);
+
+    // Consumes c if it is the very next character.
+    bool readChar(char c);
+
+    static bool isSpace(char c) {
+        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    }
+
+private:
+    void skipSpace();
+
+    const char* data;
+    size_t size;
+    size_t pos;
+};

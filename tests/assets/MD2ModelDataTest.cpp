@@ -1,0 +1,186 @@
+#include "assets/MD2ModelData.h"
+#include "assets/MD2Writer.h"
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <string>
+
+namespace {
+
+// A tetrahedron with two frames.
+MD2Writer tetrahedron() {
+    MD2Writer w;
+    w.skinWidth = 128;
+    w.skinHeight = 64;
+    w.skins = {"skin.pcx"};
+    w.texCoords = {{0, 0}, {128, 0}, {-64, 32}};
+    w.triangles = {{{0, 1, 2}, {0, 1, 2}}, {{0, 2, 3}, {2, 1, 0}}};
+    for (int f = 0; f < 2; ++f) {
+        MD2Writer::Frame frame;
+        frame.scale = Vector3(0.5f, 1.0f, 2.0f);
+        frame.translate = Vector3(-1.0f, 0.0f, 10.0f * f);
+        frame.name = "stand0" + std::to_string(f + 1);
+        frame.vertices = {{{0, 0, 0}, 0}, {{255, 0, 0}, 161}, {{0, 255, 0}, 5}, {{0, 0, 255}, 7}};
+        w.frames.push_back(frame);
+    }
+    w.glCommands = {3, 0, 0, 0};
+    return w;
+}
+
+void putInt(std::vector<unsigned char>& b, size_t at, int32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        b[at + i] = static_cast<unsigned char>(uint32_t(v) >> (8 * i));
+    }
+}
+
+int32_t getInt(const std::vector<unsigned char>& b, size_t at) {
+    int32_t v;
+    std::memcpy(&v, &b[at], 4);
+    return v;
+}
+
+std::string refusal(const std::vector<unsigned char>& bytes) {
+    try {
+        MD2ModelData data(bytes.data(), bytes.size());
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "";
+}
+
+// Header fields by byte offset.
+enum : size_t {
+    SkinWidth = 8,
+    NumSkins = 20,
+    NumVertices = 24,
+    NumTexCoords = 28,
+    NumTriangles = 32,
+    NumGlCommands = 36,
+    NumFrames = 40,
+    OffsetSkins = 44,
+    OffsetTexCoords = 48,
+    OffsetTriangles = 52,
+    OffsetFrames = 56,
+    OffsetGlCommands = 60
+};
+
+} // namespace
+
+TEST(MD2ModelDataTest, ReadsEverySection) {
+    std::string dir = makeScratchDir("md2_data");
+    ASSERT_TRUE(tetrahedron().write(dir + "/t.md2"));
+    MD2ModelData d(dir + "/t.md2");
+    EXPECT_EQ(d.getHeader().skinWidth, 128);
+    EXPECT_EQ(d.getHeader().numFrames, 2);
+    ASSERT_EQ(d.getSkinNames().size(), 1u);
+    EXPECT_STREQ(d.getSkinNames()[0].data(), "skin.pcx");
+    ASSERT_EQ(d.getTexCoords().size(), 3u);
+    EXPECT_EQ(d.getTexCoords()[2].s, -64); // signed
+    EXPECT_EQ(d.getTexCoords()[2].t, 32);
+    ASSERT_EQ(d.getTriangles().size(), 2u);
+    EXPECT_EQ(d.getTriangles()[1].vertexIndex[2], 3);
+    EXPECT_EQ(d.getTriangles()[1].texCoordIndex[0], 2);
+    ASSERT_EQ(d.getFrames().size(), 2u);
+    const MD2Frame& f = d.getFrames()[1];
+    EXPECT_EQ(f.scale.z, 2.0f);
+    EXPECT_EQ(f.translate.x, -1.0f);
+    EXPECT_EQ(f.translate.z, 10.0f);
+    EXPECT_EQ(d.frameName(1), "stand02");
+    ASSERT_EQ(f.vertices.size(), 4u);
+    EXPECT_EQ(f.vertices[1].v[0], 255);
+    EXPECT_EQ(f.vertices[1].normalIndex, 161);
+    EXPECT_EQ(d.getGlCommands(), (std::vector<int32_t>{3, 0, 0, 0}));
+}
+
+TEST(MD2ModelDataTest, HeaderRefusalsInOrder) {
+    std::string dir = makeScratchDir("md2_header");
+    try {
+        MD2ModelData d(dir + "/none.md2");
+        FAIL() << "a missing file loaded";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "Couldn't open file");
+    }
+
+    std::vector<unsigned char> b = tetrahedron().bytes();
+    std::vector<unsigned char> wrongIdent = b;
+    wrongIdent[3] = '3';
+    putInt(wrongIdent, 4, 7); // the ident is judged first
+    EXPECT_EQ(refusal(wrongIdent), "Bad file ident");
+    std::vector<unsigned char> wrongVersion = b;
+    putInt(wrongVersion, 4, 7);
+    EXPECT_EQ(refusal(wrongVersion), "Bad file version");
+    EXPECT_EQ(refusal({'I', 'D', 'P'}), "Bad file ident");
+    EXPECT_EQ(refusal({'I', 'D', 'P', '2', 8, 0}), "Bad file version");
+    EXPECT_EQ(refusal({'I', 'D', 'P', '2', 8, 0, 0, 0}), "Bad file data: header cut short");
+
+    // A bad ident is refused from the header alone, whatever follows.
+    writeFile(dir + "/ident.md2", wrongIdent);
+    EXPECT_THROW(MD2ModelData(dir + "/ident.md2"), std::runtime_error);
+}
+
+TEST(MD2ModelDataTest, EveryCutOfTheFileIsRefusedCleanly) {
+    std::vector<unsigned char> b = tetrahedron().bytes();
+    for (size_t n = 0; n < b.size(); ++n) {
+        std::vector<unsigned char> cut(b.begin(), b.begin() + n);
+        EXPECT_NE(refusal(cut), "") << "cut at " << n;
+    }
+    EXPECT_EQ(refusal(b), "");
+}
+
+TEST(MD2ModelDataTest, SectionsOutsideTheFileAreRefused) {
+    const std::vector<unsigned char> b = tetrahedron().bytes();
+    struct Case {
+        size_t field;
+        int32_t value;
+        const char* message;
+    } cases[] = {
+        {NumSkins, 1000, "Bad file data: skins past end of file"},
+        {OffsetSkins, -4, "Bad file data: skins past end of file"},
+        {NumTexCoords, 1 << 30, "Bad file data: texture coordinates past end of file"},
+        {OffsetTexCoords, INT32_MAX, "Bad file data: texture coordinates past end of file"},
+        {NumTriangles, -1, "Bad file data: negative count"},
+        {OffsetTriangles, int32_t(b.size()) - 11, "Bad file data: triangles past end of file"},
+        {NumFrames, 3, "Bad file data: frames past end of file"},
+        {NumVertices, INT32_MAX, "Bad file data: frames past end of file"},
+        {NumVertices, -1, "Bad file data: negative count"},
+        {OffsetFrames, int32_t(b.size()), "Bad file data: frames past end of file"},
+        {NumGlCommands, 5, "Bad file data: command list past end of file"},
+        {OffsetGlCommands, INT32_MIN, "Bad file data: command list past end of file"},
+        {SkinWidth, 0, "Bad file data: skin size not positive"},
+    };
+    for (const Case& c : cases) {
+        std::vector<unsigned char> bad = b;
+        putInt(bad, c.field, c.value);
+        EXPECT_EQ(refusal(bad), c.message) << "field at " << c.field << " = " << c.value;
+    }
+    // A model with no frames has any vertex count it likes: nothing is read.
+    std::vector<unsigned char> frameless = b;
+    putInt(frameless, NumFrames, 0);
+    putInt(frameless, NumVertices, INT32_MAX);
+    putInt(frameless, NumTriangles, 0);
+    EXPECT_EQ(refusal(frameless), "");
+}
+
+TEST(MD2ModelDataTest, IndicesOutOfRangeAreRefused) {
+    const std::vector<unsigned char> b = tetrahedron().bytes();
+    const size_t triangles = getInt(b, OffsetTriangles);
+    const size_t frames = getInt(b, OffsetFrames);
+
+    std::vector<unsigned char> bad = b;
+    bad[triangles + 12 + 4] = 4; // vertex index 4 of 4
+    EXPECT_EQ(refusal(bad), "Bad file data: triangle vertex index out of range");
+    bad = b;
+    bad[triangles + 6] = 3; // texture coordinate 3 of 3
+    EXPECT_EQ(refusal(bad), "Bad file data: texture coordinate index out of range");
+    bad = b;
+    bad[frames + 40 + 4 + 40 + 4 * 3 + 3] = 162; // second frame, last vertex
+    EXPECT_EQ(refusal(bad), "Bad file data: normal index out of range");
+    bad = b;
+    std::memset(&bad[frames + 24], 'x', 16);
+    EXPECT_EQ(refusal(bad), "Bad file data: frame name not terminated");
+    bad[frames + 24 + 15] = 0; // fifteen characters and the zero are fine
+    EXPECT_EQ(refusal(bad), "");
+}
