@@ -1,6 +1,5 @@
 #include "assets/MD2Model.h"
 
-#include "assets/MD2Normals.h"
 #include "assets/Texture2DManager.h"
 
 #include <SDL_opengl.h>
@@ -45,33 +44,12 @@ void MD2Model::drawFrames(int frameA, int frameB, float t) {
     }
     const MD2Frame& a = frames[frameA];
     const MD2Frame& b = frames[frameB];
-    const MD2Header& h = data.getHeader();
-    float width = static_cast<float>(h.skinWidth);
-    float height = static_cast<float>(h.skinHeight);
-
-    // Loading checked every index below against its array.
     glBegin(GL_TRIANGLES);
-    for (const MD2Triangle& tri : data.getTriangles()) {
+    for (const MD2Triangle& triangle : data.getTriangles()) {
         for (int k = 0; k < 3; ++k) {
-            const MD2TexCoord& tc = data.getTexCoords()[tri.texCoordIndex[k]];
-            glTexCoord2f(tc.s / width, 1.0f - tc.t / height);
-
-            const MD2FrameVertex& va = a.vertices[tri.vertexIndex[k]];
-            const MD2FrameVertex& vb = b.vertices[tri.vertexIndex[k]];
-            const float* na = md2Normals[va.normalIndex];
-            const float* nb = md2Normals[vb.normalIndex];
-            GLfloat normal[3];
-            GLfloat position[3];
-            const float scaleA[3] = {a.scale.x, a.scale.y, a.scale.z};
-            const float scaleB[3] = {b.scale.x, b.scale.y, b.scale.z};
-            const float moveA[3] = {a.translate.x, a.translate.y, a.translate.z};
-            const float moveB[3] = {b.translate.x, b.translate.y, b.translate.z};
-            for (int c = 0; c < 3; ++c) {
-                normal[c] = na[c] + t * (nb[c] - na[c]);
-                float pa = va.v[c] * scaleA[c] + moveA[c];
-                float pb = vb.v[c] * scaleB[c] + moveB[c];
-                position[c] = pa + t * (pb - pa);
-            }
+            GLfloat texCoord[2], normal[3], position[3];
+            data.blendCorner(a, b, triangle, k, t, texCoord, normal, position);
+            glTexCoord2f(texCoord[0], texCoord[1]);
             glNormal3fv(normal);
             glVertex3fv(position);
         }

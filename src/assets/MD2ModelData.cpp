@@ -149,7 +149,9 @@ void MD2ModelData::readBody(const unsigned char* bytes, size_t size) {
         }
         static_assert(sizeof(MD2FrameVertex) == 4, "frame vertices are copied as they lie");
         frame.vertices.resize(h.numVertices);
-        std::memcpy(frame.vertices.data(), p + 40, 4 * size_t(h.numVertices));
+        if (h.numVertices > 0) {
+            std::memcpy(frame.vertices.data(), p + 40, 4 * size_t(h.numVertices));
+        }
         for (const MD2FrameVertex& v : frame.vertices) {
             if (v.normalIndex >= md2NormalCount) {
                 refuse("normal index out of range");
@@ -169,4 +171,28 @@ void MD2ModelData::readBody(const unsigned char* bytes, size_t size) {
 
 std::string MD2ModelData::frameName(size_t i) const {
     return std::string(frames.at(i).name);
+}
+
+void MD2ModelData::blendCorner(const MD2Frame& a, const MD2Frame& b, const MD2Triangle& triangle,
+                               int k, float t, float texCoord[2], float normal[3],
+                               float position[3]) const {
+    // Loading checked every index used here against its array.
+    const MD2TexCoord& tc = texCoords[triangle.texCoordIndex[k]];
+    texCoord[0] = tc.s / static_cast<float>(header.skinWidth);
+    texCoord[1] = 1.0f - tc.t / static_cast<float>(header.skinHeight);
+
+    const MD2FrameVertex& va = a.vertices[triangle.vertexIndex[k]];
+    const MD2FrameVertex& vb = b.vertices[triangle.vertexIndex[k]];
+    const float* na = md2Normals[va.normalIndex];
+    const float* nb = md2Normals[vb.normalIndex];
+    const float scaleA[3] = {a.scale.x, a.scale.y, a.scale.z};
+    const float scaleB[3] = {b.scale.x, b.scale.y, b.scale.z};
+    const float moveA[3] = {a.translate.x, a.translate.y, a.translate.z};
+    const float moveB[3] = {b.translate.x, b.translate.y, b.translate.z};
+    for (int c = 0; c < 3; ++c) {
+        normal[c] = na[c] + t * (nb[c] - na[c]);
+        float pa = va.v[c] * scaleA[c] + moveA[c];
+        float pb = vb.v[c] * scaleB[c] + moveB[c];
+        position[c] = pa + t * (pb - pa);
+    }
 }

@@ -73,6 +73,11 @@ public:
     // Frame i's name up to its terminating zero.
     std::string frameName(size_t i) const;
 
+    // Corner k of a triangle blended from frame a (t = 0) toward frame b
+    // (t = 1): texture coordinate with t flipped, normal, position.
+    void blendCorner(const MD2Frame& a, const MD2Frame& b, const MD2Triangle& triangle, int k,
+                     float t, float texCoord[2], float normal[3], float position[3]) const;
+
 private:
     void readHeader(const unsigned char* bytes, size_t size);
     void readBody(const unsigned char* bytes, size_t size);

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -183,4 +184,48 @@ TEST(MD2ModelDataTest, IndicesOutOfRangeAreRefused) {
     EXPECT_EQ(refusal(bad), "Bad file data: frame name not terminated");
     bad[frames + 24 + 15] = 0; // fifteen characters and the zero are fine
     EXPECT_EQ(refusal(bad), "");
+}
+
+TEST(MD2ModelDataTest, CornersBlendTwoFramesLinearly) {
+    std::vector<unsigned char> b = tetrahedron().bytes();
+    MD2ModelData d(b.data(), b.size());
+    const MD2Frame& a = d.getFrames()[0];
+    const MD2Frame& z = d.getFrames()[1];
+    const MD2Triangle& second = d.getTriangles()[1]; // vertices 0 2 3, coordinates 2 1 0
+    float tc[2], n[3], p[3];
+
+    d.blendCorner(a, z, second, 0, 0.0f, tc, n, p);
+    EXPECT_EQ(tc[0], -0.5f); // -64 / 128
+    EXPECT_EQ(tc[1], 0.5f);  // 1 - 32 / 64
+    EXPECT_EQ(p[0], -1.0f);
+    EXPECT_EQ(p[2], 0.0f);
+
+    // Vertex 3 (0, 0, 255) scaled by 2 along z and moved 10 in frame 1.
+    d.blendCorner(a, z, second, 2, 0.5f, tc, n, p);
+    EXPECT_EQ(tc[0], 0.0f);
+    EXPECT_EQ(tc[1], 1.0f);
+    EXPECT_EQ(p[0], -1.0f);
+    EXPECT_EQ(p[1], 0.0f);
+    EXPECT_EQ(p[2], 515.0f); // halfway between 510 and 520
+    d.blendCorner(a, z, second, 2, 1.0f, tc, n, p);
+    EXPECT_EQ(p[2], 520.0f);
+}
+
+TEST(MD2ModelDataTest, NormalsBlendWithoutRenormalising) {
+    MD2Writer w = tetrahedron();
+    w.frames[1].vertices[0].normalIndex = 1;
+    std::vector<unsigned char> b = w.bytes();
+    MD2ModelData d(b.data(), b.size());
+    float tc[2], n0[3], n1[3], half[3], p[3];
+    const MD2Triangle& first = d.getTriangles()[0];
+    d.blendCorner(d.getFrames()[0], d.getFrames()[1], first, 0, 0.0f, tc, n0, p);
+    d.blendCorner(d.getFrames()[0], d.getFrames()[1], first, 0, 1.0f, tc, n1, p);
+    d.blendCorner(d.getFrames()[0], d.getFrames()[1], first, 0, 0.5f, tc, half, p);
+    EXPECT_EQ(n0[0], -0.525731f); // table entries 0 and 1
+    EXPECT_EQ(n1[0], -0.442863f);
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_FLOAT_EQ(half[c], n0[c] + 0.5f * (n1[c] - n0[c]));
+    }
+    float length = std::sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]);
+    EXPECT_LT(length, 0.999f);
 }
