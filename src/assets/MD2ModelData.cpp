@@ -6,6 +6,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include <sys/stat.h>
+
 namespace {
 
 int32_t readInt32(const unsigned char* p) {
@@ -28,10 +30,10 @@ float readFloat32(const unsigned char* p) {
     throw std::runtime_error(std::string("Bad file data: ") + problem);
 }
 
-// Where a section of count records of recordSize bytes starts, after making
-// sure all of it lies inside the file.
-const unsigned char* section(const unsigned char* bytes, size_t size, int32_t offset, int32_t count,
-                             size_t recordSize, const char* problem) {
+// Refuses a section of count records of recordSize bytes at offset unless
+// all of it lies inside a file of size bytes.
+void checkSection(size_t size, int32_t offset, int32_t count, size_t recordSize,
+                  const char* problem) {
     if (offset < 0 || size_t(offset) > size) {
         refuse(problem);
     }
@@ -39,37 +41,55 @@ const unsigned char* section(const unsigned char* bytes, size_t size, int32_t of
     if (count > 0 && recordSize > (size - size_t(offset)) / size_t(count)) {
         refuse(problem);
     }
-    return bytes + offset;
 }
 
 } // namespace
+
+// The file's bytes, in memory or read from an open file at an offset. Every
+// section is checked against the size before any of it is read, and each is
+// read once, straight into its array.
+struct MD2ModelData::Source {
+    const unsigned char* memory;
+    FILE* file;
+    size_t size;
+
+    void read(size_t offset, void* dest, size_t n) const {
+        if (n == 0) {
+            return;
+        }
+        if (memory) {
+            std::memcpy(dest, memory + offset, n);
+            return;
+        }
+        // A short read means the file shrank while it was read.
+        if (fseeko(file, off_t(offset), SEEK_SET) != 0 || std::fread(dest, 1, n, file) != n) {
+            refuse("file cut short while reading");
+        }
+    }
+};
 
 MD2ModelData::MD2ModelData(const std::string& fileName) {
     FILE* file = std::fopen(fileName.c_str(), "rb");
     if (!file) {
         throw std::runtime_error("Couldn't open file");
     }
-    // The header is judged before anything beyond it is read.
-    std::vector<unsigned char> bytes(headerSize);
-    bytes.resize(std::fread(bytes.data(), 1, headerSize, file));
     try {
-        readHeader(bytes.data(), bytes.size());
+        // The header is judged before anything beyond it is read.
+        unsigned char head[headerSize];
+        readHeader(head, std::fread(head, 1, headerSize, file));
+        struct stat info;
+        size_t size = fstat(fileno(file), &info) == 0 ? size_t(info.st_size) : 0;
+        readBody(Source{nullptr, file, size});
     } catch (...) {
         std::fclose(file);
         throw;
     }
-    unsigned char chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
     std::fclose(file);
-    readBody(bytes.data(), bytes.size());
 }
 
 MD2ModelData::MD2ModelData(const unsigned char* bytes, size_t size) {
     readHeader(bytes, size);
-    readBody(bytes, size);
+    readBody(Source{bytes, nullptr, size});
 }
 
 void MD2ModelData::readHeader(const unsigned char* bytes, size_t size) {
@@ -90,7 +110,7 @@ void MD2ModelData::readHeader(const unsigned char* bytes, size_t size) {
     std::memcpy(&header, fields, sizeof header);
 }
 
-void MD2ModelData::readBody(const unsigned char* bytes, size_t size) {
+void MD2ModelData::readBody(const Source& source) {
     const MD2Header& h = header;
     for (int32_t count : {h.numSkins, h.numVertices, h.numTexCoords, h.numTriangles,
                           h.numGlCommands, h.numFrames}) {
@@ -98,30 +118,41 @@ void MD2ModelData::readBody(const unsigned char* bytes, size_t size) {
             refuse("negative count");
         }
     }
+    // Frames are stepped by their own layout; the header's frame size is
+    // not trusted.
+    const size_t frameBytes = 40 + 4 * size_t(h.numVertices);
+    checkSection(source.size, h.offsetSkins, h.numSkins, 64, "skins past end of file");
+    checkSection(source.size, h.offsetTexCoords, h.numTexCoords, 4,
+                 "texture coordinates past end of file");
+    checkSection(source.size, h.offsetTriangles, h.numTriangles, 12, "triangles past end of file");
+    checkSection(source.size, h.offsetFrames, h.numFrames, frameBytes, "frames past end of file");
+    checkSection(source.size, h.offsetGlCommands, h.numGlCommands, 4,
+                 "command list past end of file");
+    if (h.numTriangles > 0 && (h.skinWidth <= 0 || h.skinHeight <= 0)) {
+        refuse("skin size not positive");
+    }
 
-    const unsigned char* p =
-        section(bytes, size, h.offsetSkins, h.numSkins, 64, "skins past end of file");
     skinNames.resize(h.numSkins);
-    for (auto& name : skinNames) {
-        std::memcpy(name.data(), p, 64);
-        p += 64;
+    for (size_t i = 0; i < skinNames.size(); ++i) {
+        source.read(h.offsetSkins + 64 * i, skinNames[i].data(), 64);
     }
 
-    p = section(bytes, size, h.offsetTexCoords, h.numTexCoords, 4,
-                "texture coordinates past end of file");
+    std::vector<unsigned char> raw(4 * size_t(h.numTexCoords));
+    source.read(h.offsetTexCoords, raw.data(), raw.size());
     texCoords.resize(h.numTexCoords);
-    for (MD2TexCoord& tc : texCoords) {
-        tc.s = static_cast<int16_t>(readUint16(p));
-        tc.t = static_cast<int16_t>(readUint16(p + 2));
-        p += 4;
+    for (size_t i = 0; i < texCoords.size(); ++i) {
+        texCoords[i].s = static_cast<int16_t>(readUint16(&raw[4 * i]));
+        texCoords[i].t = static_cast<int16_t>(readUint16(&raw[4 * i + 2]));
     }
 
-    p = section(bytes, size, h.offsetTriangles, h.numTriangles, 12, "triangles past end of file");
+    raw.resize(12 * size_t(h.numTriangles));
+    source.read(h.offsetTriangles, raw.data(), raw.size());
     triangles.resize(h.numTriangles);
-    for (MD2Triangle& tri : triangles) {
+    for (size_t i = 0; i < triangles.size(); ++i) {
+        MD2Triangle& tri = triangles[i];
         for (int k = 0; k < 3; ++k) {
-            tri.vertexIndex[k] = readUint16(p + 2 * k);
-            tri.texCoordIndex[k] = readUint16(p + 6 + 2 * k);
+            tri.vertexIndex[k] = readUint16(&raw[12 * i + 2 * k]);
+            tri.texCoordIndex[k] = readUint16(&raw[12 * i + 6 + 2 * k]);
             if (tri.vertexIndex[k] >= h.numVertices) {
                 refuse("triangle vertex index out of range");
             }
@@ -129,43 +160,41 @@ void MD2ModelData::readBody(const unsigned char* bytes, size_t size) {
                 refuse("texture coordinate index out of range");
             }
         }
-        p += 12;
-    }
-    if (h.numTriangles > 0 && (h.skinWidth <= 0 || h.skinHeight <= 0)) {
-        refuse("skin size not positive");
     }
 
-    // Frames are stepped by their own layout; the header's frame size is
-    // not trusted.
-    size_t frameBytes = 40 + 4 * size_t(h.numVertices);
-    p = section(bytes, size, h.offsetFrames, h.numFrames, frameBytes, "frames past end of file");
+    // The frames section is read whole into a store of 4-byte slots: each
+    // frame's 40-byte head takes ten of them, its vertices follow.
+    static_assert(sizeof(MD2FrameVertex) == 4, "frame vertices are read as they lie");
+    const size_t frameSlots = frameBytes / 4;
+    frameStore.resize(frameSlots * size_t(h.numFrames));
+    source.read(h.offsetFrames, frameStore.data(), frameBytes * size_t(h.numFrames));
     frames.resize(h.numFrames);
-    for (MD2Frame& frame : frames) {
-        frame.scale = Vector3(readFloat32(p), readFloat32(p + 4), readFloat32(p + 8));
-        frame.translate = Vector3(readFloat32(p + 12), readFloat32(p + 16), readFloat32(p + 20));
-        std::memcpy(frame.name, p + 24, sizeof frame.name);
+    for (size_t f = 0; f < frames.size(); ++f) {
+        MD2Frame& frame = frames[f];
+        unsigned char head[40];
+        std::memcpy(head, &frameStore[frameSlots * f], sizeof head);
+        frame.scale = Vector3(readFloat32(head), readFloat32(head + 4), readFloat32(head + 8));
+        frame.translate =
+            Vector3(readFloat32(head + 12), readFloat32(head + 16), readFloat32(head + 20));
+        std::memcpy(frame.name, head + 24, sizeof frame.name);
         if (std::memchr(frame.name, '\0', sizeof frame.name) == nullptr) {
             refuse("frame name not terminated");
         }
-        static_assert(sizeof(MD2FrameVertex) == 4, "frame vertices are copied as they lie");
-        frame.vertices.resize(h.numVertices);
-        if (h.numVertices > 0) {
-            std::memcpy(frame.vertices.data(), p + 40, 4 * size_t(h.numVertices));
+        frame.vertices = frameStore.data() + frameSlots * f + 10;
+        bool outOfRange = false;
+        for (size_t i = 0; i < size_t(h.numVertices); ++i) {
+            outOfRange |= frame.vertices[i].normalIndex >= md2NormalCount;
         }
-        for (const MD2FrameVertex& v : frame.vertices) {
-            if (v.normalIndex >= md2NormalCount) {
-                refuse("normal index out of range");
-            }
+        if (outOfRange) {
+            refuse("normal index out of range");
         }
-        p += frameBytes;
     }
 
-    p = section(bytes, size, h.offsetGlCommands, h.numGlCommands, 4,
-                "command list past end of file");
+    raw.resize(4 * size_t(h.numGlCommands));
+    source.read(h.offsetGlCommands, raw.data(), raw.size());
     glCommands.resize(h.numGlCommands);
-    for (int32_t& command : glCommands) {
-        command = readInt32(p);
-        p += 4;
+    for (size_t i = 0; i < glCommands.size(); ++i) {
+        glCommands[i] = readInt32(&raw[4 * i]);
     }
 }
 

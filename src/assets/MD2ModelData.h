@@ -46,11 +46,13 @@ struct MD2FrameVertex {
     uint8_t normalIndex;
 };
 
+// A keyframe; its vertices (as many as the header says) lie in the model's
+// frame store.
 struct MD2Frame {
     Vector3 scale;
     Vector3 translate;
     char name[16];
-    std::vector<MD2FrameVertex> vertices;
+    const MD2FrameVertex* vertices;
 };
 
 // Everything an MD2 file holds, read and checked. The file is refused with
@@ -62,6 +64,8 @@ public:
 
     explicit MD2ModelData(const std::string& fileName);
     MD2ModelData(const unsigned char* bytes, size_t size);
+    MD2ModelData(const MD2ModelData&) = delete;
+    MD2ModelData& operator=(const MD2ModelData&) = delete;
 
     const MD2Header& getHeader() const { return header; }
     const std::vector<std::array<char, 64>>& getSkinNames() const { return skinNames; }
@@ -79,13 +83,16 @@ public:
                      float t, float texCoord[2], float normal[3], float position[3]) const;
 
 private:
+    struct Source;
+
     void readHeader(const unsigned char* bytes, size_t size);
-    void readBody(const unsigned char* bytes, size_t size);
+    void readBody(const Source& source);
 
     MD2Header header;
     std::vector<std::array<char, 64>> skinNames;
     std::vector<MD2TexCoord> texCoords;
     std::vector<MD2Triangle> triangles;
     std::vector<MD2Frame> frames;
+    std::vector<MD2FrameVertex> frameStore;
     std::vector<int32_t> glCommands;
 };

@@ -1,11 +1,11 @@
 #include "assets/OBJModelData.h"
 
+#include "assets/MappedFile.h"
 #include "assets/TextScanner.h"
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -31,20 +31,12 @@ void readFloats(TextScanner& in, float* dest, int n) {
 } // namespace
 
 bool OBJModelData::readWholeFile(const std::string& path, std::string* contents) {
-    FILE* file = std::fopen(path.c_str(), "r");
-    if (!file) {
+    MappedFile file(path);
+    if (!file.isOpen()) {
         return false;
     }
-    contents->clear();
-    char chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        contents->append(chunk, got);
-    }
-    // A directory opens but does not read.
-    bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
+    contents->assign(file.text(), file.size());
+    return true;
 }
 
 std::string OBJModelData::directoryOf(const std::string& fileName) {
@@ -56,11 +48,11 @@ std::string OBJModelData::directoryOf(const std::string& fileName) {
 }
 
 bool OBJModelData::load(const std::string& fileName, bool generateNormals) {
-    std::string text;
-    if (!readWholeFile(fileName, &text)) {
+    MappedFile file(fileName);
+    if (!file.isOpen()) {
         return false;
     }
-    loadText(text.data(), text.size(), directoryOf(fileName), generateNormals, readWholeFile);
+    loadText(file.text(), file.size(), directoryOf(fileName), generateNormals, readWholeFile);
     return true;
 }
 

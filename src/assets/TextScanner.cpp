@@ -1,26 +1,9 @@
 #include "assets/TextScanner.h"
 
 #include <charconv>
-#include <climits>
 #include <cstdlib>
 #include <cstring>
 #include <string>
-
-void TextScanner::skipSpace() {
-    while (pos < size && isSpace(data[pos])) {
-        ++pos;
-    }
-}
-
-bool TextScanner::readToken(std::string_view* token) {
-    skipSpace();
-    size_t start = pos;
-    while (pos < size && pos - start < maxToken && !isSpace(data[pos])) {
-        ++pos;
-    }
-    *token = std::string_view(data + start, pos - start);
-    return pos > start;
-}
 
 void TextScanner::skipLine() {
     const void* newline = pos < size ? std::memchr(data + pos, '\n', size - pos) : nullptr;
@@ -38,37 +21,6 @@ std::string_view TextScanner::firstWordOfLine() {
     std::string_view word(data + start, pos - start);
     skipLine();
     return word;
-}
-
-bool TextScanner::readChar(char c) {
-    if (pos < size && data[pos] == c) {
-        ++pos;
-        return true;
-    }
-    return false;
-}
-
-bool TextScanner::readInt(int* value) {
-    skipSpace();
-    bool negative = false;
-    if (pos < size && (data[pos] == '-' || data[pos] == '+')) {
-        negative = data[pos] == '-';
-        ++pos;
-    }
-    size_t start = pos;
-    long long magnitude = 0;
-    while (pos < size && data[pos] >= '0' && data[pos] <= '9') {
-        if (magnitude <= INT_MAX) {
-            magnitude = magnitude * 10 + (data[pos] - '0');
-        }
-        ++pos;
-    }
-    if (pos == start) {
-        return false;
-    }
-    long long v = negative ? -magnitude : magnitude;
-    *value = v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v);
-    return true;
 }
 
 bool TextScanner::readFloat(float* value) {

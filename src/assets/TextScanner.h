@@ -1,5 +1,6 @@
 #pragma once
 
+#include <climits>
 #include <cstddef>
 #include <string_view>
 
@@ -20,7 +21,16 @@ public:
 
     // The next white-space-separated token, at most maxToken characters;
     // false when only white space is left.
-    bool readToken(std::string_view* token);
+    bool readToken(std::string_view* token) {
+        skipSpace();
+        size_t start = pos;
+        size_t limit = size - pos > maxToken ? pos + maxToken : size;
+        while (pos < limit && !isSpace(data[pos])) {
+            ++pos;
+        }
+        *token = std::string_view(data + start, pos - start);
+        return pos > start;
+    }
 
     // Moves past the end of the current line.
     void skipLine();
@@ -31,20 +41,52 @@ public:
 
     // A decimal integer after optional white space and sign, as "%d" reads
     // it; values beyond int saturate.
-    bool readInt(int* value);
+    bool readInt(int* value) {
+        skipSpace();
+        bool negative = false;
+        if (pos < size && (data[pos] == '-' || data[pos] == '+')) {
+            negative = data[pos] == '-';
+            ++pos;
+        }
+        size_t start = pos;
+        long long magnitude = 0;
+        while (pos < size && isDigit(data[pos])) {
+            // Past int's range the value only saturates.
+            if (magnitude <= INT_MAX) {
+                magnitude = magnitude * 10 + (data[pos] - '0');
+            }
+            ++pos;
+        }
+        if (pos == start) {
+            return false;
+        }
+        long long v = negative ? -magnitude : magnitude;
+        *value = v > INT_MAX ? INT_MAX : v < INT_MIN ? INT_MIN : static_cast<int>(v);
+        return true;
+    }
 
     // A float after optional white space, as "%f" reads it.
     bool readFloat(float* value);
 
     // Consumes c if it is the very next character.
-    bool readChar(char c);
-
-    static bool isSpace(char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+    bool readChar(char c) {
+        if (pos < size && data[pos] == c) {
+            ++pos;
+            return true;
+        }
+        return false;
     }
 
+    // The characters isspace() takes in the C locale: blank and \t to \r.
+    static bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+    static bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
 private:
-    void skipSpace();
+    void skipSpace() {
+        while (pos < size && isSpace(data[pos])) {
+            ++pos;
+        }
+    }
 
     const char* data;
     size_t size;

@@ -90,7 +90,7 @@ TEST(MD2ModelDataTest, ReadsEverySection) {
     EXPECT_EQ(f.translate.x, -1.0f);
     EXPECT_EQ(f.translate.z, 10.0f);
     EXPECT_EQ(d.frameName(1), "stand02");
-    ASSERT_EQ(f.vertices.size(), 4u);
+    ASSERT_EQ(d.getHeader().numVertices, 4);
     EXPECT_EQ(f.vertices[1].v[0], 255);
     EXPECT_EQ(f.vertices[1].normalIndex, 161);
     EXPECT_EQ(d.getGlCommands(), (std::vector<int32_t>{3, 0, 0, 0}));

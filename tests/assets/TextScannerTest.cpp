@@ -47,7 +47,7 @@ TEST(TextScannerTest, SkipLineWithoutNewlineEndsTheText) {
 }
 
 TEST(TextScannerTest, IntegersSkipSpaceSaturateAndLeaveTheStopCharacter) {
-    TextScanner in = scan(" \n -12/+7 99999999999 -99999999999 x");
+    TextScanner in = scan(" \n -12/+007 99999999999 -99999999999 x 000000000000042");
     int v = 0;
     ASSERT_TRUE(in.readInt(&v));
     EXPECT_EQ(v, -12);
@@ -61,6 +61,8 @@ TEST(TextScannerTest, IntegersSkipSpaceSaturateAndLeaveTheStopCharacter) {
     EXPECT_FALSE(in.readInt(&v));
     EXPECT_FALSE(in.readChar('/'));
     EXPECT_TRUE(in.readChar('x'));
+    ASSERT_TRUE(in.readInt(&v));
+    EXPECT_EQ(v, 42);
 }
 
 TEST(TextScannerTest, FloatFormsThatTheStreamScannerAccepts) {
