@@ -1,10 +1,10 @@
 // Loading a large OBJ (about a million triangles with positions, texture
 // coordinates and normals) beside tinyobjloader on the same file, and a
 // large MD2; each beside a bare read of the file, the floor.
-#include "assets/MD2ModelData.h"
+#include "assets/MD2Model.h"
 #include "assets/MD2Writer.h"
 #include "assets/MappedFile.h"
-#include "assets/OBJModelData.h"
+#include "assets/OBJModel.h"
 
 #include <benchmark/benchmark.h>
 #include <tiny_obj_loader.h>
@@ -164,10 +164,10 @@ void BM_ObjBareMap(benchmark::State& state) {
 void BM_ObjModelLoad(benchmark::State& state) {
     const std::string& file = largeObj();
     for (auto _ : state) {
-        OBJModelData model;
+        OBJModel model;
         model.load(file, false);
-        benchmark::DoNotOptimize(model.getVertexBuffer().data());
-        state.counters["triangles"] = model.getNumberOfTriangles();
+        benchmark::DoNotOptimize(model.getData().getVertexBuffer().data());
+        state.counters["triangles"] = model.getData().getNumberOfTriangles();
     }
     setBytes(state, file);
 }
@@ -209,8 +209,8 @@ void BM_Md2BareMap(benchmark::State& state) {
 void BM_Md2ModelLoad(benchmark::State& state) {
     const std::string& file = largeMd2();
     for (auto _ : state) {
-        MD2ModelData model(file);
-        benchmark::DoNotOptimize(model.getFrames().data());
+        MD2Model model(file);
+        benchmark::DoNotOptimize(model.getData().getFrames().data());
     }
     setBytes(state, file);
 }
