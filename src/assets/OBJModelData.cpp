@@ -131,6 +131,7 @@ void OBJModelData::secondPass(TextScanner& in) {
     trianglesStored = 0;
     activeMaterial = 0;
     firstVertexAt.assign(numberOfVertexCoords, -1);
+    verticesAt.assign(numberOfVertexCoords, 0);
     vertexBuffer.reserve(numberOfVertexCoords);
     nextVertexOnPosition.reserve(numberOfVertexCoords);
 
@@ -176,6 +177,8 @@ void OBJModelData::secondPass(TextScanner& in) {
     attributeBuffer.resize(numberOfTriangles);
     firstVertexAt = std::vector<int32_t>();
     nextVertexOnPosition = std::vector<int32_t>();
+    verticesAt = std::vector<uint8_t>();
+    crowdedVertices.clear();
 }
 
 int OBJModelData::parseCorner(TextScanner& in, FaceForm form, Corner* corner) {
@@ -303,7 +306,30 @@ void OBJModelData::storeTriangle(const Corner& c0, const Corner& c1, const Corne
     }
 }
 
+size_t OBJModelData::VertexHash::operator()(const Vertex& v) const {
+    uint32_t words[sizeof(Vertex) / 4];
+    std::memcpy(words, &v, sizeof words);
+    uint64_t h = 1469598103934665603ull;
+    for (uint32_t w : words) {
+        h = (h ^ w) * 1099511628211ull;
+    }
+    return size_t(h ^ (h >> 29));
+}
+
+bool OBJModelData::VertexEqual::operator()(const Vertex& a, const Vertex& b) const {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
 int32_t OBJModelData::addVertex(int32_t positionIndex, const Vertex& vertex) {
+    int32_t added = static_cast<int32_t>(vertexBuffer.size());
+    if (verticesAt[positionIndex] >= crowdLimit) {
+        auto found = crowdedVertices.emplace(vertex, added);
+        if (found.second) {
+            vertexBuffer.push_back(vertex);
+            nextVertexOnPosition.push_back(-1);
+        }
+        return found.first->second;
+    }
     int32_t last = -1;
     for (int32_t i = firstVertexAt[positionIndex]; i >= 0; i = nextVertexOnPosition[i]) {
         if (std::memcmp(&vertexBuffer[i], &vertex, sizeof vertex) == 0) {
@@ -311,13 +337,17 @@ int32_t OBJModelData::addVertex(int32_t positionIndex, const Vertex& vertex) {
         }
         last = i;
     }
-    int32_t added = static_cast<int32_t>(vertexBuffer.size());
     vertexBuffer.push_back(vertex);
     nextVertexOnPosition.push_back(-1);
     if (last < 0) {
         firstVertexAt[positionIndex] = added;
     } else {
         nextVertexOnPosition[last] = added;
+    }
+    if (++verticesAt[positionIndex] == crowdLimit) {
+        for (int32_t i = firstVertexAt[positionIndex]; i >= 0; i = nextVertexOnPosition[i]) {
+            crowdedVertices.emplace(vertexBuffer[i], i);
+        }
     }
     return added;
 }

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class TextScanner;
@@ -128,8 +129,20 @@ private:
     // the order they were added. Position indices are dense, so it is kept as
     // a table indexed by position (first vertex) and a chain through the
     // vertices (next vertex on the same position): one lookup, no tree walk.
+    // The vertices of one position all differ, so once a position gathers
+    // crowdLimit of them they are found by hashing their bytes instead, and
+    // no file can make the scan long.
+    struct VertexHash {
+        size_t operator()(const Vertex& v) const;
+    };
+    struct VertexEqual {
+        bool operator()(const Vertex& a, const Vertex& b) const;
+    };
+    static const uint8_t crowdLimit = 16;
     std::vector<int32_t> firstVertexAt;
     std::vector<int32_t> nextVertexOnPosition;
+    std::vector<uint8_t> verticesAt;
+    std::unordered_map<Vertex, int32_t, VertexHash, VertexEqual> crowdedVertices;
 
     // Lines read so far in the second pass.
     int32_t positionsRead = 0;

@@ -1,4 +1,5 @@
 #include "assets/MD2ModelData.h"
+#include "assets/MD2Normals.h"
 #include "assets/MD2Writer.h"
 #include "support/TestFiles.h"
 
@@ -228,4 +229,14 @@ TEST(MD2ModelDataTest, NormalsBlendWithoutRenormalising) {
     }
     float length = std::sqrt(half[0] * half[0] + half[1] * half[1] + half[2] * half[2]);
     EXPECT_LT(length, 0.999f);
+}
+
+TEST(MD2ModelDataTest, NormalTableHoldsUnitVectors) {
+    for (int i = 0; i < md2NormalCount; ++i) {
+        const float* n = md2Normals[i];
+        EXPECT_NEAR(std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]), 1.0f, 1e-5f) << i;
+    }
+    EXPECT_EQ(md2Normals[0][2], 0.850651f);
+    EXPECT_EQ(md2Normals[161][0], -0.688191f);
+    EXPECT_EQ(md2Normals[161][2], -0.425325f);
 }

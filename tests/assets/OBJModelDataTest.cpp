@@ -320,3 +320,28 @@ TEST(OBJModelDataTest, PassesThatDisagreeStayInsideTheArrays) {
     EXPECT_EQ(d->getVertexCoords().size(), 12u);
     EXPECT_EQ(d->getNumberOfTriangles(), 1);
 }
+
+// Many different vertices on one position: each is still found again, and
+// the first built keeps its index, whichever way it is looked up.
+TEST(OBJModelDataTest, CrowdedPositionsShareLikeAnyOther) {
+    std::string obj = "v 0 0 0\nv 1 0 0\nv 0 1 0\n";
+    const int n = 40;
+    for (int i = 0; i < n; ++i) {
+        obj += "vt " + std::to_string(i) + " 0\n";
+    }
+    // Triangle i puts texture coordinate i on position 1, twice over.
+    for (int round = 0; round < 2; ++round) {
+        for (int i = 1; i <= n; ++i) {
+            obj += "f 1/" + std::to_string(i) + " 2/1 3/1\n";
+        }
+    }
+    auto d = loadObj(obj);
+    ASSERT_EQ(d->getNumberOfTriangles(), 2 * n);
+    EXPECT_EQ(d->getVertexBuffer().size(), size_t(n + 2));
+    const auto& ib = d->getIndexBuffer();
+    for (int t = 0; t < n; ++t) {
+        EXPECT_EQ(ib[3 * (t + n)], ib[3 * t]) << t;
+        EXPECT_EQ(d->getVertexBuffer()[ib[3 * t]].texCoord[0], float(t)) << t;
+    }
+    EXPECT_EQ(ib[3 * n - 2], 1);
+}
