@@ -43,6 +43,24 @@ void checkSection(size_t size, int32_t offset, int32_t count, size_t recordSize,
     }
 }
 
+// Whether every vertex's normal index (its fourth byte) is below 162. Two
+// vertices are tested at once: 94 added to a normal byte carries into the
+// bit above it exactly when the byte is 162 or more.
+bool normalsInRange(const unsigned char* p, size_t count) {
+    static_assert(md2NormalCount == 162, "the carry test is built for 162");
+    uint64_t carries = 0;
+    size_t i = 0;
+    for (; i + 2 <= count; i += 2, p += 8) {
+        uint64_t pair = uint64_t(readInt32(p)) & 0xFFFFFFFFull;
+        pair |= uint64_t(uint32_t(readInt32(p + 4))) << 32;
+        carries |= ((pair >> 24) & 0x000000FF000000FFull) + 0x0000005E0000005Eull;
+    }
+    if (i < count && p[3] >= md2NormalCount) {
+        return false;
+    }
+    return (carries & 0x0000010000000100ull) == 0;
+}
+
 } // namespace
 
 // The file's bytes, in memory or read from an open file at an offset. Every
@@ -166,13 +184,14 @@ void MD2ModelData::readBody(const Source& source) {
     // frame's 40-byte head takes ten of them, its vertices follow.
     static_assert(sizeof(MD2FrameVertex) == 4, "frame vertices are read as they lie");
     const size_t frameSlots = frameBytes / 4;
-    frameStore.resize(frameSlots * size_t(h.numFrames));
-    source.read(h.offsetFrames, frameStore.data(), frameBytes * size_t(h.numFrames));
+    // Left uninitialised: the read fills every slot.
+    frameStore.reset(new MD2FrameVertex[frameSlots * size_t(h.numFrames)]);
+    source.read(h.offsetFrames, frameStore.get(), frameBytes * size_t(h.numFrames));
     frames.resize(h.numFrames);
     for (size_t f = 0; f < frames.size(); ++f) {
         MD2Frame& frame = frames[f];
         unsigned char head[40];
-        std::memcpy(head, &frameStore[frameSlots * f], sizeof head);
+        std::memcpy(head, frameStore.get() + frameSlots * f, sizeof head);
         frame.scale = Vector3(readFloat32(head), readFloat32(head + 4), readFloat32(head + 8));
         frame.translate =
             Vector3(readFloat32(head + 12), readFloat32(head + 16), readFloat32(head + 20));
@@ -180,12 +199,9 @@ void MD2ModelData::readBody(const Source& source) {
         if (std::memchr(frame.name, '\0', sizeof frame.name) == nullptr) {
             refuse("frame name not terminated");
         }
-        frame.vertices = frameStore.data() + frameSlots * f + 10;
-        bool outOfRange = false;
-        for (size_t i = 0; i < size_t(h.numVertices); ++i) {
-            outOfRange |= frame.vertices[i].normalIndex >= md2NormalCount;
-        }
-        if (outOfRange) {
+        frame.vertices = frameStore.get() + frameSlots * f + 10;
+        if (!normalsInRange(reinterpret_cast<const unsigned char*>(frame.vertices),
+                            size_t(h.numVertices))) {
             refuse("normal index out of range");
         }
     }

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,6 @@ private:
     std::vector<MD2TexCoord> texCoords;
     std::vector<MD2Triangle> triangles;
     std::vector<MD2Frame> frames;
-    std::vector<MD2FrameVertex> frameStore;
+    std::unique_ptr<MD2FrameVertex[]> frameStore;
     std::vector<int32_t> glCommands;
 };

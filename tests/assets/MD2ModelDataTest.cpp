@@ -177,9 +177,28 @@ TEST(MD2ModelDataTest, IndicesOutOfRangeAreRefused) {
     bad = b;
     bad[triangles + 6] = 3; // texture coordinate 3 of 3
     EXPECT_EQ(refusal(bad), "Bad file data: texture coordinate index out of range");
-    bad = b;
-    bad[frames + 40 + 4 + 40 + 4 * 3 + 3] = 162; // second frame, last vertex
-    EXPECT_EQ(refusal(bad), "Bad file data: normal index out of range");
+    // Every vertex of both frames, with the first index past the table and
+    // the last one in it.
+    for (size_t frame = 0; frame < 2; ++frame) {
+        for (size_t v = 0; v < 4; ++v) {
+            for (int index : {162, 200, 255, 161}) {
+                bad = b;
+                bad[frames + frame * (40 + 16) + 40 + 4 * v + 3] =
+                    static_cast<unsigned char>(index);
+                EXPECT_EQ(refusal(bad),
+                          index < 162 ? "" : "Bad file data: normal index out of range")
+                    << frame << " " << v << " " << index;
+            }
+        }
+    }
+    // An odd number of vertices: the last stands alone.
+    MD2Writer odd = tetrahedron();
+    odd.triangles.pop_back();
+    for (auto& frame : odd.frames) {
+        frame.vertices.pop_back();
+    }
+    odd.frames[1].vertices[2].normalIndex = 162;
+    EXPECT_EQ(refusal(odd.bytes()), "Bad file data: normal index out of range");
     bad = b;
     std::memset(&bad[frames + 24], 'x', 16);
     EXPECT_EQ(refusal(bad), "Bad file data: frame name not terminated");
