@@ -34,8 +34,9 @@ protected:
         return m;
     }
 
-    // A view from 150 units away, 35 degrees down, onto a point 25 up.
-    static void lookAtFigure() {
+    // A blue window seen through the game's lens from eye towards target,
+    // textures on and lighting off, so the skins show as painted.
+    static void look(const float eye[3], const float target[3], const float up[3]) {
         glViewport(0, 0, 1024, 768);
         glClearColor(0, 0, 1, 1);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -44,11 +45,17 @@ protected:
         gluPerspective(45.0, 1024.0 / 768.0, 0.1, 600.0);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        gluLookAt(0, 25 + 86, -123, 0, 25, 0, 0, 1, 0);
+        gluLookAt(eye[0], eye[1], eye[2], target[0], target[1], target[2], up[0], up[1], up[2]);
         glEnable(GL_DEPTH_TEST);
         glEnable(GL_TEXTURE_2D);
         glDisable(GL_LIGHTING);
         glColor3f(1, 1, 1);
+    }
+
+    // From 150 units away, 35 degrees down, onto a point 25 up.
+    static void lookAtFigure() {
+        const float eye[3] = {0, 25 + 86, -123}, target[3] = {0, 25, 0}, up[3] = {0, 1, 0};
+        look(eye, target, up);
     }
 
     // The game's object transform for a figure at the origin, heading 0.
@@ -147,18 +154,8 @@ TEST_F(GeneratedModelsGLTest, SceneryLoadsWithItsMaterialsAndTextures) {
     // The field seen from above: grass green at the middle of the window.
     OBJModel grass;
     ASSERT_TRUE(grass.load("res/grassPlane.obj", false));
-    glViewport(0, 0, 1024, 768);
-    glClearColor(0, 0, 1, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1024.0 / 768.0, 0.1, 600.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gluLookAt(0, 200, 0, 0, 0, 0, 0, 0, -1);
-    glEnable(GL_TEXTURE_2D);
-    glDisable(GL_LIGHTING);
-    glColor3f(1, 1, 1);
+    const float eye[3] = {0, 200, 0}, target[3] = {0, 0, 0}, north[3] = {0, 0, -1};
+    look(eye, target, north);
     grass.draw();
     // On average over the middle of the window: grass is green.
     long sum[3] = {0, 0, 0};
