@@ -2,6 +2,7 @@
 
 #include "assets/MD2Model.h"
 #include "assets/OBJModel.h"
+#include "assets/Texture2D.h"
 #include "assets/Texture2DManager.h"
 #include "support/GLContext.h"
 
@@ -168,5 +169,21 @@ TEST_F(GeneratedModelsGLTest, SceneryLoadsWithItsMaterialsAndTextures) {
     }
     EXPECT_GT(sum[1], sum[0] * 11 / 10);
     EXPECT_GT(sum[1], sum[2] * 3 / 2);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(GeneratedModelsGLTest, EveryPictureBecomesATextureThroughTheCache) {
+    for (const char* name :
+         {"res/shell.tga", "res/water.tga", "res/Particle.tga", "res/grass.tga",
+          "res/fencePost.tga", "res/fenceRail.tga", "res/character.tga", "res/zombie.tga",
+          "res/GraveStone.tga", "res/banana.tga", "res/weapon.tga", "res/shotgun.tga"}) {
+        Texture2D* texture = Texture2DManager::getInstance()->load(name);
+        ASSERT_NE(texture, nullptr) << name;
+        EXPECT_FALSE(texture->failed()) << name;
+        texture->bind();
+        GLint width = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        EXPECT_GE(width, 64) << name;
+    }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
