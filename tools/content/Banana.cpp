@@ -13,7 +13,7 @@ namespace {
 
 // The stem leans to the side (model +y), out of the line from the game's
 // first camera position to the player.
-constexpr float kLean = 11.0f;
+constexpr float kLean = 17.0f;
 
 const Rect kLeaf{0, 0, 96, 256};
 const Rect kStem{96, 0, 64, 256};

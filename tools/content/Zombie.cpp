@@ -197,7 +197,7 @@ Pose hunch() {
     Pose p;
     p.rot[Spine] = {0, 12, 0};
     p.rot[Chest] = {0, 14, 0};
-    p.rot[Head] = {6, -16, 0};
+    p.rot[Head] = {6, -34, 0}; // looking up at its prey, face forward
     p.rot[LUpperArm] = {-8, -88, 0};
     p.rot[RUpperArm] = {8, -78, 0};
     p.rot[LForearm] = {0, -14, 0};
@@ -254,7 +254,7 @@ Pose runPose(float ph) {
     Pose p = hunch();
     p.rot[Spine].y = 22;
     p.rot[Chest].y = 12;
-    p.rot[Head].y = -24;
+    p.rot[Head].y = -44;
     stride(p, LThigh, ph, 36, 85, 22);
     stride(p, RThigh, ph + kPi, 32, 75, 20);
     p.rot[Root] = {4 * std::sin(ph), 6, 10 * std::cos(ph)};
