@@ -4,12 +4,14 @@
 #include "app/FrameTimer.h"
 #include "app/Globals.h"
 #include "app/Renderer.h"
+#include "world/ObjectList.h"
 
 #include <SDL.h>
 
-void updateWorld(float /*dt*/) {
-    // The object list, the camera placement behind the player and the
-    // particle system join here with the world.
+void updateWorld(float dt) {
+    Singleton<ObjectList>::getInstance()->update(dt);
+    // Placing the camera behind the player and advancing the particles join
+    // here with the player figure and the particle system.
 }
 
 void runFrameLoop() {

@@ -2,3 +2,7 @@
 
 // Draws one complete frame from the camera and presents it.
 void renderFrame();
+
+// The 3D part of the frame under the camera transform: ground, fence ring,
+// visible objects and water.
+void drawScene();
