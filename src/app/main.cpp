@@ -16,6 +16,12 @@ void closeStandardStreams() {
 } // namespace
 
 int main(int /*argc*/, char** /*argv*/) {
+    // The game needs an OpenGL window, which only X11 gives us. Left to
+    // itself, SDL falls back to a text-mode driver when there is no X
+    // display, which takes over the terminal or ends the process without a
+    // word; with X11 named, a missing display is reported as such.
+    setenv("SDL_VIDEODRIVER", "x11", 0);
+
     // What SDL's entry support does elsewhere: SDL without subsystems, and
     // SDL_Quit plus the closing of the output streams at every exit.
     SDL_Init(SDL_INIT_NOPARACHUTE);

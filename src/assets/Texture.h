@@ -23,6 +23,9 @@ public:
     GLint getInternalFormat(int components) const;
 
 protected:
+    // One line on standard error: the error's text and where it was seen.
+    static void reportGLError(GLenum error, const char* where);
+
     std::string name;
     GLuint textureId;
     int flags;

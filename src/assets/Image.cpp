@@ -1,0 +1,51 @@
+#include "assets/Image.h"
+
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+bool isPowerOfTwoSide(int side) {
+    if (side <= 0) {
+        return false;
+    }
+    long long power = 1;
+    while (power < side) {
+        power <<= 1;
+    }
+    return power == side;
+}
+
+} // namespace
+
+Image::Image(const std::string& name, int width, int height, GLenum format, int components,
+             const unsigned char* source)
+    : width(width), height(height), format(format), components(components), pixels(nullptr),
+      name(name) {
+    // Each factor on its own: two negative sides would make a positive product.
+    if (width <= 0 || height <= 0 || components <= 0 || components > 4) {
+        throw std::invalid_argument("Image::Image: Invalid width, height or component value");
+    }
+    if (source == nullptr) {
+        throw std::invalid_argument("Image::Image: Invalid pixel data source");
+    }
+    allocatePixels();
+    memcpy(pixels, source, static_cast<size_t>(width) * height * components);
+}
+
+Image::Image(const std::string& name)
+    : width(0), height(0), format(0), components(0), pixels(nullptr), name(name) {}
+
+Image::~Image() {
+    delete[] pixels;
+}
+
+void Image::allocatePixels() {
+    delete[] pixels;
+    pixels = nullptr;
+    pixels = new unsigned char[static_cast<size_t>(width) * height * components];
+}
+
+bool Image::isPowerOfTwo() const {
+    return isPowerOfTwoSide(width) && isPowerOfTwoSide(height);
+}

@@ -1,0 +1,25 @@
+#include "assets/Texture2DManager.h"
+
+Texture2DManager* Texture2DManager::instance = nullptr;
+
+Texture2DManager* Texture2DManager::getInstance() {
+    if (instance == nullptr) {
+        instance = new Texture2DManager();
+    }
+    return instance;
+}
+
+Texture2D* Texture2DManager::load(const std::string& fileName) {
+    Texture2D* texture = find(fileName);
+    if (texture != nullptr) {
+        return texture;
+    }
+    texture = new Texture2D(fileName, 0);
+    // Nothing is kept of a failure: the next call tries the file again.
+    if (texture->failed()) {
+        delete texture;
+        return nullptr;
+    }
+    registerObject(texture->getName(), texture);
+    return texture;
+}
