@@ -10,7 +10,7 @@
 namespace {
 
 class ObjectListTest : public ::testing::Test {
-protected:
+public:
     void TearDown() override {
         list.clear();
         viewCulling = true;
@@ -28,8 +28,8 @@ protected:
         return j;
     }
 
+    std::vector<std::string> journal; // outlives the list's objects
     ObjectList list;
-    std::vector<std::string> journal;
 };
 
 } // namespace
