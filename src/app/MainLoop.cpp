@@ -4,14 +4,22 @@
 #include "app/FrameTimer.h"
 #include "app/Globals.h"
 #include "app/Renderer.h"
+#include "physics/ParticleSystem.h"
+#include "text_sound/AudioPlayer.h"
 #include "world/ObjectList.h"
 
 #include <SDL.h>
 
+void startMusic() {
+    Singleton<AudioPlayer>::getInstance()->playMusic("res/Ravonel.ogg");
+}
+
 void updateWorld(float dt) {
     Singleton<ObjectList>::getInstance()->update(dt);
-    // Placing the camera behind the player and advancing the particles join
-    // here with the player figure and the particle system.
+    // Placing the camera behind the player joins here with the figure.
+
+    // The particles keep their own time, from the engine clock.
+    Singleton<Quillmere::Physics::ParticleSystem>::getInstance()->update();
 }
 
 void runFrameLoop() {

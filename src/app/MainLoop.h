@@ -1,5 +1,8 @@
 #pragma once
 
+// Starts the background music, looping for ever.
+void startMusic();
+
 // Advances the world by the previous frame's time in seconds.
 void updateWorld(float dt);
 

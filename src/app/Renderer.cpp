@@ -3,6 +3,7 @@
 #include "app/Globals.h"
 #include "assets/OBJModel.h"
 #include "core/Camera.h"
+#include "physics/ParticleSystem.h"
 #include "world/ObjectList.h"
 
 #include <SDL.h>
@@ -52,7 +53,8 @@ void drawScene() {
 void renderFrame() {
     glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
     // These act on whichever texture the previous frame bound last.
-    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilterNearest ? GL_NEAREST : GL_LINEAR);
+    glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER,
+                    magFilterNearest ? GL_NEAREST : GL_LINEAR);
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER,
                     minFilterNearest ? GL_NEAREST : GL_LINEAR_MIPMAP_LINEAR);
 
@@ -77,7 +79,10 @@ void renderFrame() {
         drawScene();
     }
 
-    // The particles and the heads-up display join here.
+    // After the water, so that the spray shows over it.
+    Singleton<Quillmere::Physics::ParticleSystem>::getInstance()->draw();
+
+    // The heads-up display joins here.
 
     SDL_GL_SwapBuffers();
 }

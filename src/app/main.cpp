@@ -29,5 +29,6 @@ int main(int /*argc*/, char** /*argv*/) {
     atexit(closeStandardStreams);
 
     initGame();
+    startMusic();
     runFrameLoop();
 }

@@ -1,5 +1,9 @@
 #include "assets/Image.h"
 
+#include "assets/ImageBuffer.h"
+#include "assets/ImageException.h"
+#include "platform/BulkMemory.h"
+
 #include <cstring>
 #include <stdexcept>
 
@@ -37,15 +41,22 @@ Image::Image(const std::string& name)
     : width(0), height(0), format(0), components(0), pixels(nullptr), name(name) {}
 
 Image::~Image() {
-    delete[] pixels;
+    platform::releaseBulk(pixels);
 }
 
 void Image::allocatePixels() {
-    delete[] pixels;
+    platform::releaseBulk(pixels);
     pixels = nullptr;
-    pixels = new unsigned char[static_cast<size_t>(width) * height * components];
+    pixels = platform::allocateBulk(static_cast<size_t>(width) * height * components);
 }
 
 bool Image::isPowerOfTwo() const {
     return isPowerOfTwoSide(width) && isPowerOfTwoSide(height);
+}
+
+const unsigned char* Image::headerOf(const ImageBuffer& buffer, int headerSize) {
+    if (buffer.getLength() < headerSize) {
+        throw ImageException("Truncated image header", buffer.getFileName());
+    }
+    return buffer.getData();
 }

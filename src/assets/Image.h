@@ -4,6 +4,8 @@
 
 #include <string>
 
+class ImageBuffer;
+
 // A decoded picture: 8-bit channels, bottom row first, rows packed.
 class Image {
 public:
@@ -30,6 +32,8 @@ protected:
     explicit Image(const std::string& name);
     // Allocates width x height x components bytes (uninitialised).
     void allocatePixels();
+    // The start of the file, which holds at least headerSize bytes.
+    static const unsigned char* headerOf(const ImageBuffer& buffer, int headerSize);
 
     int width;
     int height;

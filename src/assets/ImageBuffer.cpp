@@ -1,6 +1,7 @@
 #include "assets/ImageBuffer.h"
 
 #include "assets/ImageException.h"
+#include "platform/BulkMemory.h"
 
 #include <sys/stat.h>
 
@@ -13,6 +14,10 @@ namespace {
 
 struct FileCloser {
     void operator()(FILE* file) const { fclose(file); }
+};
+
+struct BulkRelease {
+    void operator()(unsigned char* bytes) const { platform::releaseBulk(bytes); }
 };
 
 } // namespace
@@ -35,7 +40,7 @@ ImageBuffer::ImageBuffer(const std::string& fileName)
     if (size > INT_MAX) {
         throw ImageException("File too large", fileName);
     }
-    std::unique_ptr<unsigned char[]> bytes(new unsigned char[size > 0 ? size : 1]);
+    std::unique_ptr<unsigned char, BulkRelease> bytes(platform::allocateBulk(size));
     if (size > 0 && fread(bytes.get(), 1, size, file.get()) != static_cast<size_t>(size)) {
         throw ImageException("Couldn't read file", fileName);
     }
@@ -45,12 +50,12 @@ ImageBuffer::ImageBuffer(const std::string& fileName)
 
 ImageBuffer::ImageBuffer(const std::string& fileName, const unsigned char* bytes, int length)
     : fileName(fileName), data(nullptr), length(length > 0 ? length : 0) {
-    data = new unsigned char[this->length > 0 ? this->length : 1];
+    data = platform::allocateBulk(this->length);
     if (this->length > 0) {
         memcpy(data, bytes, this->length);
     }
 }
 
 ImageBuffer::~ImageBuffer() {
-    delete[] data;
+    platform::releaseBulk(data);
 }

@@ -1,10 +1,10 @@
 #pragma once
 
-// Something that advances by a frame time.
+// Anything that advances with the frame time.
 class Updateable {
 public:
     virtual void update(float dt) = 0;
 
 protected:
-    ~Updateable() = default;
+    ~Updateable() {}
 };

@@ -29,6 +29,15 @@ struct TgaHeader {
     int mapEntrySize = 0;
 };
 
+inline TgaHeader tgaOf(int type, int width, int height, int depth) {
+    TgaHeader h;
+    h.type = type;
+    h.width = width;
+    h.height = height;
+    h.depth = depth;
+    return h;
+}
+
 inline void putShort(Bytes& b, int v) {
     b.push_back(static_cast<unsigned char>(v & 0xFF));
     b.push_back(static_cast<unsigned char>((v >> 8) & 0xFF));
@@ -84,6 +93,15 @@ struct PcxHeader {
     int bytesPerLine = -1; // -1: what the width needs
     Bytes palette16;       // up to 48 bytes
 };
+
+inline PcxHeader pcxOf(int bitsPerPlane, int planes, int width, int height) {
+    PcxHeader h;
+    h.bitsPerPlane = bitsPerPlane;
+    h.planes = planes;
+    h.width = width;
+    h.height = height;
+    return h;
+}
 
 inline Bytes pcxHeader(const PcxHeader& h) {
     Bytes b(128, 0);

@@ -24,8 +24,9 @@ template <class Colour> Bytes rgbRows(int width, int height, Colour colour) {
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             Rgb c = colour(x, y);
-            b = b + Bytes{static_cast<unsigned char>(c[0]), static_cast<unsigned char>(c[1]),
-                          static_cast<unsigned char>(c[2])};
+            for (int channel : c) {
+                b.push_back(static_cast<unsigned char>(channel));
+            }
         }
     }
     return b;
@@ -34,13 +35,10 @@ template <class Colour> Bytes rgbRows(int width, int height, Colour colour) {
 // A 24-bit TGA whose pixel (x, y), y counted from the bottom row, is
 // R,G,B = colour(x, y).
 template <class Colour> Bytes trueColourTga(int width, int height, Colour colour) {
-    TgaHeader h;
-    h.width = width;
-    h.height = height;
-    Bytes b = tgaHeader(h);
+    Bytes b = tgaHeader(tgaOf(2, width, height, 24));
     Bytes rgb = rgbRows(width, height, colour);
     for (size_t i = 0; i < rgb.size(); i += 3) {
-        b = b + Bytes{rgb[i + 2], rgb[i + 1], rgb[i]};
+        b.insert(b.end(), {rgb[i + 2], rgb[i + 1], rgb[i]});
     }
     return b;
 }
@@ -144,8 +142,9 @@ TEST_F(TextureGLTest, PowerOfTwoAndOtherSidesUploadWithFullMipmapChains) {
         other->bind();
         std::vector<Level> levels = mipmapLevels();
         ASSERT_FALSE(levels.empty());
-        EXPECT_TRUE(Image("", levels[0].width, levels[0].height, GL_RGB, 3, Bytes(3).data())
-                        .isPowerOfTwo());
+        for (int side : {levels[0].width, levels[0].height}) {
+            EXPECT_EQ(side & (side - 1), 0) << side << " is no power of two";
+        }
         expectFullChain(levels, levels[0].width, levels[0].height);
         Bytes top = levelTexels(static_cast<int>(levels.size()) - 1, 1, 1);
         EXPECT_NEAR(top[0], 40, 1);
@@ -170,6 +169,16 @@ TEST_F(TextureGLTest, RowsOfAnyByteLengthUploadUnshiftedAndPixelStoreIsKept) {
     glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
     EXPECT_EQ(alignment, 8);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+}
+
+TEST_F(TextureGLTest, PcxFilesUploadToo) {
+    // 2 x 2, 24-bit planes, top scan line first.
+    Bytes pcx = pcxHeader(pcxOf(8, 3, 2, 2)) + Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    std::unique_ptr<Texture2D> texture;
+    EXPECT_EQ(build(file("planes.pcx", pcx), &texture), "");
+    ASSERT_FALSE(texture->failed());
+    texture->bind();
+    EXPECT_EQ(levelTexels(0, 2, 2), (Bytes{7, 9, 11, 8, 10, 12, 1, 3, 5, 2, 4, 6}));
 }
 
 TEST_F(TextureGLTest, DrawnTextureShowsTheBottomRowAtTheBottom) {
@@ -371,9 +380,10 @@ TEST_F(TextureGLTest, CacheRefusesASecondObjectUnderOneName) {
 
     // purge() deletes what the cache owns and forgets it.
     GLuint id = first->getTextureId();
+    std::string name = first->getName();
     cache.purge();
     EXPECT_EQ(cache.size(), 0u);
-    EXPECT_EQ(cache.find(first->getName()), nullptr);
+    EXPECT_EQ(cache.find(name), nullptr);
     EXPECT_FALSE(glIsTexture(id));
 }
 

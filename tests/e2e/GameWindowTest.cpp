@@ -74,9 +74,7 @@ TEST_F(GameTest, EscapeEndsTheGameWithStatus255) {
     std::unique_ptr<ChildProcess> game;
     unsigned long window = startAndFindWindow(game);
     ASSERT_NE(window, 0ul);
-    int status = -1;
-    runCommand("xdotool key --window " + std::to_string(window) + " Escape", &status);
-    ASSERT_EQ(status, 0);
+    ASSERT_TRUE(pressKey(window, "Escape"));
     EXPECT_EQ(game->waitForExit(10000), 255) << game->out() << game->err();
     EXPECT_FALSE(findWindow(TITLE, 0));
 }
@@ -120,6 +118,18 @@ TEST_F(GameTest, NoDisplayIsReportedWithItsStatus) {
         EXPECT_EQ(out.find('\n'), out.size() - 1) << out;
         EXPECT_EQ(game->err(), "");
     }
+}
+
+TEST_F(GameTest, PlayCommandStartsTheGameInItsFolder) {
+    // The play command sets up and builds (nothing to do here: the suite runs
+    // after the build), then starts the game; Escape ends it.
+    ChildProcess play(MORROWFEN_SOURCE_DIR "/scripts/play.sh", {}, MORROWFEN_SOURCE_DIR,
+                      {{"SDL_AUDIODRIVER", std::nullopt}});
+    auto window = findWindow(TITLE, 240000);
+    ASSERT_TRUE(window.has_value()) << play.out() << play.err();
+    EXPECT_TRUE(play.waitForOutput("Set up OpenGL-screen\n", 10000)) << play.out();
+    EXPECT_TRUE(pressKey(*window, "Escape"));
+    EXPECT_EQ(play.waitForExit(10000), 255) << play.out() << play.err();
 }
 
 TEST(PlayCommandTest, WithoutADisplaySaysSoInOneLine) {

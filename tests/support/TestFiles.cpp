@@ -1,5 +1,7 @@
 #include "support/TestFiles.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,9 +14,15 @@ std::string makeScratchDir(const std::string& name) {
     return dir.string();
 }
 
+std::string makeTestScratchDir(const std::string& name) {
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    return makeScratchDir(test != nullptr ? name + "/" + test->name() : name);
+}
+
 void writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) {
         throw std::runtime_error("cannot write " + path);
     }
@@ -29,5 +37,6 @@ std::vector<unsigned char> readFile(const std::string& path) {
     if (!in) {
         throw std::runtime_error("cannot read " + path);
     }
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in),
+                                      std::istreambuf_iterator<char>());
 }

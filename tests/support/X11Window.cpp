@@ -27,6 +27,16 @@ std::optional<unsigned long> findWindow(const std::string& title, int timeoutMs)
     }
 }
 
+bool pressKey(unsigned long window, const std::string& key, int holdMs) {
+    std::string id = std::to_string(window);
+    int down = -1;
+    runCommand("xdotool keydown --window " + id + " " + key, &down);
+    std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
+    // The key may have closed the window already (Escape does).
+    runCommand("xdotool keyup --window " + id + " " + key + " 2>/dev/null");
+    return down == 0;
+}
+
 bool sendWmDelete(unsigned long window) {
     Display* dpy = XOpenDisplay(nullptr);
     if (dpy == nullptr) {

@@ -12,6 +12,11 @@ std::optional<unsigned long> findWindow(const std::string& title, int timeoutMs)
 // client message.
 bool sendWmDelete(unsigned long window);
 
+// Holds a key down for a moment, as a person pressing it does. The game looks
+// at held keys once a frame, so a press and release sent back to back can
+// fall between two frames on a busy machine. True when the press was sent.
+bool pressKey(unsigned long window, const std::string& key, int holdMs = 300);
+
 struct WindowPixels {
     int width = 0;
     int height = 0;

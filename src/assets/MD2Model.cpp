@@ -1,0 +1,58 @@
+#include "assets/MD2Model.h"
+
+#include "assets/Texture2DManager.h"
+
+#include <SDL_opengl.h>
+
+MD2Model::MD2Model(const std::string& fileName) : data(fileName), animation(frameNames(data)) {}
+
+std::vector<std::string> MD2Model::frameNames(const MD2ModelData& data) {
+    std::vector<std::string> names;
+    for (size_t i = 0; i < data.getFrames().size(); ++i) {
+        names.push_back(data.frameName(i));
+    }
+    return names;
+}
+
+bool MD2Model::loadTexture(const std::string& fileName) {
+    Texture2D* texture = Texture2DManager::getInstance()->load(fileName);
+    if (!texture) {
+        return false;
+    }
+    skins.insert(std::make_pair(fileName, texture));
+    return true;
+}
+
+void MD2Model::setTexture(const std::string& fileName) {
+    auto it = skins.find(fileName);
+    currentSkin = it == skins.end() ? nullptr : it->second;
+}
+
+void MD2Model::draw() {
+    drawFrames(animation.getCurrentFrame(), animation.getNextFrame(), animation.getInterpolation());
+    animation.advance();
+}
+
+void MD2Model::drawFrames(int frameA, int frameB, float t) {
+    const std::vector<MD2Frame>& frames = data.getFrames();
+    int last = static_cast<int>(frames.size()) - 1;
+    if (frameA < 0 || frameA > last || frameB < 0 || frameB > last) {
+        return;
+    }
+    if (currentSkin) {
+        currentSkin->bind();
+    }
+    const MD2Frame& a = frames[frameA];
+    const MD2Frame& b = frames[frameB];
+    glBegin(GL_TRIANGLES);
+    for (const MD2Triangle& triangle : data.getTriangles()) {
+        for (int k = 0; k < 3; ++k) {
+            GLfloat texCoord[2], normal[3], position[3];
+            data.blendCorner(a, b, triangle, k, t, texCoord, normal, position);
+            glTexCoord2f(texCoord[0], texCoord[1]);
+            glNormal3fv(normal);
+            glVertex3fv(position);
+        }
+    }
+    glEnd();
+}

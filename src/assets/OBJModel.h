@@ -1,0 +1,33 @@
+#pragma once
+
+#include "assets/Model.h"
+#include "assets/OBJModelData.h"
+
+#include <string>
+
+// A static Wavefront OBJ model with its MTL materials, drawn from
+// client-side vertex arrays with one indexed draw per material run.
+class OBJModel final : public Model {
+public:
+    using Vertex = OBJModelData::Vertex;
+    using Mesh = OBJModelData::Mesh;
+    using Material = OBJModelData::Material;
+
+    OBJModel() {}
+    OBJModel(const OBJModel&) = delete;
+    OBJModel& operator=(const OBJModel&) = delete;
+
+    // False only when the file cannot be opened. Loads once per model.
+    bool load(const std::string& fileName, bool generateNormals) {
+        return data.load(fileName, generateNormals);
+    }
+
+    // Draws in the current transform; sets materials, the colour map and the
+    // vertex arrays, nothing else.
+    void draw() override;
+
+    const OBJModelData& getData() const { return data; }
+
+private:
+    OBJModelData data;
+};

@@ -1,0 +1,149 @@
+#include "assets/ImagePCX.h"
+#include "support/GlewFlags.h"
+
+#include "ImageBytes.h"
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<ImagePCX> decodePcx(const Bytes& bytes) {
+    return std::unique_ptr<ImagePCX>(new ImagePCX(bufferOf(bytes, "test.pcx")));
+}
+
+// Entry i of the default 256-colour palette of pcxPalette().
+Bytes entry(int i) {
+    return Bytes{static_cast<unsigned char>(i), static_cast<unsigned char>(255 - i),
+                 static_cast<unsigned char>(i / 2)};
+}
+
+} // namespace
+
+TEST(ImagePCXTest, TwentyFourBitPlanesGiveChannelsBottomRowFirst) {
+    // Two scan lines of red, green and blue planes, top line first.
+    Bytes file = pcxHeader(pcxOf(8, 3, 2, 2)) + Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    auto image = decodePcx(file);
+    EXPECT_EQ(image->getFormat(), static_cast<GLenum>(GL_RGB));
+    EXPECT_EQ(image->getComponents(), 3);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{7, 9, 11, 8, 10, 12, 1, 3, 5, 2, 4, 6}));
+
+    ScopedGlewFlag bgra(ScopedGlewFlag::Bgra, true);
+    image = decodePcx(file);
+    EXPECT_EQ(image->getFormat(), static_cast<GLenum>(GL_BGR_EXT));
+    EXPECT_EQ(pixelsOf(*image), (Bytes{11, 9, 7, 12, 10, 8, 5, 3, 1, 6, 4, 2}));
+}
+
+TEST(ImagePCXTest, EightBitIndexesTheTrailingPalette) {
+    // Indices at or above 192 can only be stored as runs of one. The last
+    // entry is used mid-row and at the row's end.
+    Bytes file = pcxHeader(pcxOf(8, 1, 4, 1)) + Bytes{0, 0xC1, 255, 1, 0xC1, 200} + pcxPalette();
+    file[file.size() - 1] = 77;
+    ::testing::internal::CaptureStderr();
+    auto image = decodePcx(file);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    Bytes last{255, 0, 77};
+    EXPECT_EQ(pixelsOf(*image), entry(0) + last + entry(1) + entry(200));
+
+    ScopedGlewFlag bgra(ScopedGlewFlag::Bgra, true);
+    image = decodePcx(file);
+    EXPECT_EQ(image->getFormat(), static_cast<GLenum>(GL_BGR_EXT));
+    EXPECT_EQ(pixelsOf(*image), (Bytes{0, 255, 0, 77, 0, 255, 0, 254, 1, 100, 55, 200}));
+}
+
+TEST(ImagePCXTest, WrongPaletteMarkerWarnsAndDecodes) {
+    Bytes file = pcxHeader(pcxOf(8, 1, 2, 1)) + Bytes{5, 6} + pcxPalette(0);
+    ::testing::internal::CaptureStderr();
+    auto image = decodePcx(file);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Warning: PCX palette should start with a value of 0x0c (12)!\n");
+    EXPECT_EQ(pixelsOf(*image), entry(5) + entry(6));
+}
+
+TEST(ImagePCXTest, OneBitUsesTheFirstTwoHeaderPaletteEntries) {
+    PcxHeader h = pcxOf(1, 1, 8, 1);
+    h.palette16 = {0, 0, 0, 255, 255, 255};
+    auto image = decodePcx(pcxHeader(h) + Bytes{0x80});
+    EXPECT_EQ(pixelsOf(*image), (Bytes{255, 255, 255} + Bytes(21, 0)));
+
+    // Most significant bit first, across a byte boundary, any two colours.
+    h = pcxOf(1, 1, 10, 1);
+    h.palette16 = {1, 2, 3, 4, 5, 6};
+    image = decodePcx(pcxHeader(h) + Bytes{0xA5, 0x40});
+    Bytes a{1, 2, 3}, b{4, 5, 6};
+    EXPECT_EQ(pixelsOf(*image), b + a + b + a + a + b + a + b + a + b);
+}
+
+TEST(ImagePCXTest, FourPlanesAddUpToAHeaderPaletteIndex) {
+    PcxHeader h = pcxOf(1, 4, 3, 1);
+    for (int i = 0; i < 16; ++i) {
+        h.palette16 = h.palette16 + Bytes{static_cast<unsigned char>(i * 10),
+                                          static_cast<unsigned char>(i * 10 + 1),
+                                          static_cast<unsigned char>(i * 10 + 2)};
+    }
+    // Pixel 0 in planes 0 and 1 (index 3), pixel 1 in planes 1 and 3 (10),
+    // pixel 2 in planes 0 and 2 (5). Plane 1's byte 0xC0 must be a run.
+    const Bytes planes{0xA0, 0xC1, 0xC0, 0x20, 0x40};
+    auto image = decodePcx(pcxHeader(h) + planes);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{30, 31, 32, 100, 101, 102, 50, 51, 52}));
+
+    ScopedGlewFlag bgra(ScopedGlewFlag::Bgra, true);
+    image = decodePcx(pcxHeader(h) + planes);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{32, 31, 30, 102, 101, 100, 52, 51, 50}));
+}
+
+TEST(ImagePCXTest, FillerBytesAtTheEndOfAScanLineAreDropped) {
+    // 3 pixels wide, 4 bytes per line; the filler is 99 and must not show.
+    PcxHeader h = pcxOf(8, 1, 3, 2);
+    h.bytesPerLine = 4;
+    auto image = decodePcx(pcxHeader(h) + Bytes{1, 2, 3, 99, 4, 5, 6, 99} + pcxPalette());
+    EXPECT_EQ(image->getWidth(), 3);
+    EXPECT_EQ(pixelsOf(*image), entry(4) + entry(5) + entry(6) + entry(1) + entry(2) + entry(3));
+
+    // The same with 24-bit planes: filler after each plane's bytes.
+    h = pcxOf(8, 3, 1, 1);
+    h.bytesPerLine = 2;
+    image = decodePcx(pcxHeader(h) + Bytes{10, 99, 20, 99, 30, 99});
+    EXPECT_EQ(pixelsOf(*image), (Bytes{10, 20, 30}));
+}
+
+TEST(ImagePCXTest, RunsCarryOnAcrossScanLinesAndPlanes) {
+    // A run of two 7s starts at the last byte of the top line.
+    auto image =
+        decodePcx(pcxHeader(pcxOf(8, 1, 3, 2)) + Bytes{1, 2, 0xC2, 7, 8, 9} + pcxPalette());
+    EXPECT_EQ(pixelsOf(*image), entry(7) + entry(8) + entry(9) + entry(1) + entry(2) + entry(7));
+
+    // A run of three 50s covers the red plane's last byte and the green plane.
+    image = decodePcx(pcxHeader(pcxOf(8, 3, 2, 1)) + Bytes{40, 0xC3, 50, 60, 61});
+    EXPECT_EQ(pixelsOf(*image), (Bytes{40, 50, 60, 50, 50, 61}));
+}
+
+TEST(ImagePCXTest, RunOfNoCopiesIsSkipped) {
+    auto image = decodePcx(pcxHeader(pcxOf(8, 1, 3, 1)) + Bytes{1, 0xC0, 55, 2, 3} + pcxPalette());
+    EXPECT_EQ(pixelsOf(*image), entry(1) + entry(2) + entry(3));
+}
+
+TEST(ImagePCXTest, SizeComesFromTheWindowCorners) {
+    PcxHeader h = pcxOf(8, 3, 2, 1);
+    h.xmin = 300;
+    h.ymin = 7;
+    auto image = decodePcx(pcxHeader(h) + Bytes{1, 2, 3, 4, 5, 6});
+    EXPECT_EQ(image->getWidth(), 2);
+    EXPECT_EQ(image->getHeight(), 1);
+    EXPECT_EQ(pixelsOf(*image), (Bytes{1, 3, 5, 2, 4, 6}));
+}
+
+TEST(ImagePCXTest, HeaderRefusals) {
+    Bytes data(64, 1);
+    PcxHeader h = pcxOf(8, 3, 2, 1);
+    h.manufacturer = 5;
+    EXPECT_EQ(refusalOf([&] { decodePcx(pcxHeader(h) + data); }), "Bad version number");
+
+    // Only four 1-bit planes make 4 bits, and only 8-bit planes make 8 and 24.
+    int arrangements[][2] = {{2, 1}, {4, 1},  {1, 2}, {1, 3},  {2, 2}, {8, 2},
+                             {8, 4}, {24, 1}, {0, 0}, {16, 1}, {1, 8}, {8, 0}};
+    for (auto& a : arrangements) {
+        EXPECT_EQ(refusalOf([&] { decodePcx(pcxHeader(pcxOf(a[0], a[1], 2, 1)) + data); }),
+                  "Unhandled PCX format (bad bitcount)")
+            << a[0] << " bits x " << a[1] << " planes";
+    }
+}
