@@ -51,6 +51,11 @@ void drawScene() {
 }
 
 void renderFrame() {
+    drawFrame();
+    SDL_GL_SwapBuffers();
+}
+
+void drawFrame() {
     glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
     // These act on whichever texture the previous frame bound last.
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER,
@@ -83,6 +88,4 @@ void renderFrame() {
     Singleton<Quillmere::Physics::ParticleSystem>::getInstance()->draw();
 
     // The heads-up display joins here.
-
-    SDL_GL_SwapBuffers();
 }
