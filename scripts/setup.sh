@@ -9,6 +9,8 @@ PACKAGES=(
   # the libraries the game calls
   libsdl1.2-dev libsdl-mixer1.2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libglew-dev libfreetype-dev libx11-dev
+  # the content generator: music encoding and the font it copies into res/
+  libvorbis-dev fonts-dejavu-core
   # tests, tools and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick netpbm libstb-dev libtinyobjloader-dev

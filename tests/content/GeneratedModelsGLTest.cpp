@@ -1,0 +1,172 @@
+#include "GeneratedRes.h"
+
+#include "assets/MD2Model.h"
+#include "assets/OBJModel.h"
+#include "assets/Texture2DManager.h"
+#include "support/GLContext.h"
+
+#include <GL/glu.h>
+#include <unistd.h>
+
+#include <map>
+#include <memory>
+#include <set>
+
+namespace {
+
+// The game reads res/... from its own folder; so do these tests.
+class GeneratedModelsGLTest : public GLTest {
+protected:
+    void SetUp() override {
+        GLTest::SetUp();
+        char here[4096];
+        ASSERT_NE(getcwd(here, sizeof here), nullptr);
+        previous = here;
+        ASSERT_EQ(chdir(MORROWFEN_GAME_DIR), 0);
+    }
+    void TearDown() override { EXPECT_EQ(chdir(previous.c_str()), 0); }
+
+    // Loads a model and its skin as a world object does.
+    static std::unique_ptr<MD2Model> figure(const std::string& base) {
+        std::unique_ptr<MD2Model> m(new MD2Model("res/" + base + ".md2"));
+        EXPECT_TRUE(m->loadTexture("res/" + base + ".tga")) << base;
+        m->setTexture("res/" + base + ".tga");
+        return m;
+    }
+
+    // A blue window seen through the game's lens from eye towards target,
+    // textures on and lighting off, so the skins show as painted.
+    static void look(const float eye[3], const float target[3], const float up[3]) {
+        glViewport(0, 0, 1024, 768);
+        glClearColor(0, 0, 1, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(45.0, 1024.0 / 768.0, 0.1, 600.0);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        gluLookAt(eye[0], eye[1], eye[2], target[0], target[1], target[2], up[0], up[1], up[2]);
+        glEnable(GL_DEPTH_TEST);
+        glEnable(GL_TEXTURE_2D);
+        glDisable(GL_LIGHTING);
+        glColor3f(1, 1, 1);
+    }
+
+    // From 150 units away, 35 degrees down, onto a point 25 up.
+    static void lookAtFigure() {
+        const float eye[3] = {0, 25 + 86, -123}, target[3] = {0, 25, 0}, up[3] = {0, 1, 0};
+        look(eye, target, up);
+    }
+
+    // The game's object transform for a figure at the origin, heading 0.
+    static void placeFigure(float lift, float upScale = 1) {
+        glTranslatef(0, lift, 0);
+        glRotatef(90, 0, 1, 0);
+        glRotatef(-90, 1, 0, 0);
+        glScalef(1, 1, upScale);
+    }
+
+    std::string previous;
+};
+
+using Ranges = std::map<std::string, std::pair<int, int>>;
+
+Ranges rangesOf(const MD2Model& m) {
+    Ranges r;
+    for (const auto& [name, anim] : m.getAnimation().getAnimations())
+        r[name] = {anim.start, anim.end};
+    return r;
+}
+
+} // namespace
+
+TEST_F(GeneratedModelsGLTest, EveryFigureLoadsWithExactlyItsAnimations) {
+    EXPECT_EQ(rangesOf(*figure("character")), (Ranges{{"sas", {0, 15}}}));
+    EXPECT_EQ(
+        rangesOf(*figure("zombie")),
+        (Ranges{
+            {"crwalk", {0, 8}}, {"run", {9, 15}}, {"crattack", {16, 22}}, {"death", {23, 29}}}));
+    EXPECT_EQ(rangesOf(*figure("GraveStone")), (Ranges{{"stand", {0, 0}}}));
+    EXPECT_EQ(rangesOf(*figure("banana")), (Ranges{{"sway", {0, 12}}}));
+    EXPECT_EQ(rangesOf(*figure("weapon")), (Ranges{{"stand", {0, 1}}}));
+    EXPECT_EQ(rangesOf(*figure("shotgun")), (Ranges{{"stand", {0, 1}}}));
+    // Each selects the animation its owner asks for.
+    auto zombie = figure("zombie");
+    for (const char* name : {"crwalk", "run", "crattack", "death"}) {
+        zombie->setAnimation(name);
+        EXPECT_EQ(zombie->getAnimation().getCurrentAnimationName(), name);
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(GeneratedModelsGLTest, FiguresDrawWithTheirSkins) {
+    struct Case {
+        const char* name;
+        float lift, upScale;
+    };
+    for (Case c : {Case{"character", 10, 1}, Case{"zombie", 23, 1}, Case{"GraveStone", 0, 0.75f},
+                   Case{"banana", 0, 1.3f}}) {
+        SCOPED_TRACE(c.name);
+        auto m = figure(c.name);
+        lookAtFigure();
+        glPushMatrix();
+        placeFigure(c.lift, c.upScale);
+        m->drawFrames(0, 0, 0);
+        glPopMatrix();
+        // The skinned figure covers the middle of the view, painted in many
+        // shades, not one flat colour.
+        int covered = 0;
+        std::set<int> shades;
+        for (int x = 412; x < 612; x += 8) {
+            for (int y = 284; y < 484; y += 8) {
+                auto p = readPixel(x, y);
+                if (p[0] == 0 && p[1] == 0 && p[2] == 255)
+                    continue;
+                ++covered;
+                shades.insert(p[0] << 16 | p[1] << 8 | p[2]);
+            }
+        }
+        EXPECT_GT(covered, 30);
+        EXPECT_GT(shades.size(), 20u);
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+TEST_F(GeneratedModelsGLTest, SceneryLoadsWithItsMaterialsAndTextures) {
+    for (const char* name : {"res/grassPlane.obj", "res/fence.obj"}) {
+        SCOPED_TRACE(name);
+        OBJModel model;
+        ASSERT_TRUE(model.load(name, false));
+        const auto& data = model.getData();
+        EXPECT_TRUE(data.getHasPositions());
+        EXPECT_TRUE(data.getHasTextureCoords());
+        EXPECT_TRUE(data.getHasNormals());
+        ASSERT_FALSE(data.getMaterials().empty());
+        for (const auto& material : data.getMaterials()) {
+            EXPECT_NE(material.name, "default");
+            ASSERT_FALSE(material.colorMapFileName.empty()) << material.name;
+            EXPECT_NE(Texture2DManager::getInstance()->load("res/" + material.colorMapFileName),
+                      nullptr)
+                << material.colorMapFileName;
+        }
+        EXPECT_GT(data.getNumberOfTriangles(), 0);
+    }
+    // The field seen from above: grass green at the middle of the window.
+    OBJModel grass;
+    ASSERT_TRUE(grass.load("res/grassPlane.obj", false));
+    const float eye[3] = {0, 200, 0}, target[3] = {0, 0, 0}, north[3] = {0, 0, -1};
+    look(eye, target, north);
+    grass.draw();
+    // On average over the middle of the window: grass is green.
+    long sum[3] = {0, 0, 0};
+    for (int x = 312; x < 712; x += 10) {
+        for (int y = 184; y < 584; y += 10) {
+            auto p = readPixel(x, y);
+            for (int k = 0; k < 3; ++k)
+                sum[k] += p[k];
+        }
+    }
+    EXPECT_GT(sum[1], sum[0] * 11 / 10);
+    EXPECT_GT(sum[1], sum[2] * 3 / 2);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
