@@ -1,6 +1,10 @@
 #include "app/Globals.h"
 
 Camera* camera = nullptr;
+OBJModel* grassPlane = nullptr;
+OBJModel* fence = nullptr;
+Texture2D* shellTexture = nullptr;
+Water water;
 int points = 0;
 float fps = 0.0f;
 

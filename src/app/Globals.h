@@ -3,9 +3,17 @@
 // Application globals shared by start-up, the frame loop, the control step,
 // rendering and the heads-up display.
 
+#include "world/Water.h"
+
 class Camera;
+class OBJModel;
+class Texture2D;
 
 extern Camera* camera;
+extern OBJModel* grassPlane;
+extern OBJModel* fence;
+extern Texture2D* shellTexture;
+extern Water water;
 extern int points;
 extern float fps;
 

@@ -6,6 +6,7 @@
 #include "app/Renderer.h"
 #include "physics/ParticleSystem.h"
 #include "text_sound/AudioPlayer.h"
+#include "world/ObjectList.h"
 
 #include <SDL.h>
 
@@ -13,9 +14,9 @@ void startMusic() {
     Singleton<AudioPlayer>::getInstance()->playMusic("res/Ravonel.ogg");
 }
 
-void updateWorld(float /*dt*/) {
-    // The object list and the camera placement behind the player join here
-    // with the world.
+void updateWorld(float dt) {
+    Singleton<ObjectList>::getInstance()->update(dt);
+    // Placing the camera behind the player joins here with the figure.
 
     // The particles keep their own time, from the engine clock.
     Singleton<Quillmere::Physics::ParticleSystem>::getInstance()->update();

@@ -1,15 +1,61 @@
 #include "app/Renderer.h"
 
 #include "app/Globals.h"
+#include "assets/OBJModel.h"
 #include "core/Camera.h"
 #include "physics/ParticleSystem.h"
+#include "world/ObjectList.h"
 
 #include <SDL.h>
 #include <SDL_opengl.h>
 
 #include <GL/glu.h>
 
+void drawScene() {
+    glPushMatrix();
+    grassPlane->draw();
+    glPopMatrix();
+
+    // Four rows of seven segments on the +-400 square; the rows along z are
+    // turned a quarter.
+    const float spacing = 123.0f;
+    for (int k = -2; k <= 4; ++k) {
+        glPushMatrix();
+        glTranslatef(400.0f, 0.0f, spacing * k);
+        fence->draw();
+        glPopMatrix();
+    }
+    for (int k = -2; k <= 4; ++k) {
+        glPushMatrix();
+        glTranslatef(spacing * k, 0.0f, 400.0f);
+        glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
+        fence->draw();
+        glPopMatrix();
+    }
+    for (int k = -2; k <= 4; ++k) {
+        glPushMatrix();
+        glTranslatef(-400.0f, 0.0f, spacing * k);
+        fence->draw();
+        glPopMatrix();
+    }
+    for (int k = -2; k <= 4; ++k) {
+        glPushMatrix();
+        glTranslatef(spacing * k, 0.0f, -400.0f);
+        glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
+        fence->draw();
+        glPopMatrix();
+    }
+
+    Singleton<ObjectList>::getInstance()->draw(camera);
+    water.draw();
+}
+
 void renderFrame() {
+    drawFrame();
+    SDL_GL_SwapBuffers();
+}
+
+void drawFrame() {
     glPolygonMode(GL_FRONT_AND_BACK, wireframe ? GL_LINE : GL_FILL);
     // These act on whichever texture the previous frame bound last.
     glTexParameterf(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER,
@@ -28,22 +74,18 @@ void renderFrame() {
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 
-    // Without a camera (no scene yet) the frame stays empty.
+    // Without a camera (scene creation failed) only the empty frame is shown.
     if (camera != nullptr) {
         Vector3 position = camera->getEyePosition();
         glRotatef(camera->getPitch(), 1.0f, 0.0f, 0.0f);
         glRotatef(camera->getYaw(), 0.0f, 1.0f, 0.0f);
         glTranslatef(-position.x, -position.y, -position.z);
+        glEnable(GL_DEPTH_TEST);
+        drawScene();
     }
-    glEnable(GL_DEPTH_TEST);
-
-    // The ground, the fence, the world's objects and the water are drawn here
-    // as they join the game.
 
     // After the water, so that the spray shows over it.
     Singleton<Quillmere::Physics::ParticleSystem>::getInstance()->draw();
 
     // The heads-up display joins here.
-
-    SDL_GL_SwapBuffers();
 }

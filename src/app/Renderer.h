@@ -2,3 +2,10 @@
 
 // Draws one complete frame from the camera and presents it.
 void renderFrame();
+
+// Everything renderFrame draws, without presenting it.
+void drawFrame();
+
+// The 3D part of the frame under the camera transform: ground, fence ring,
+// visible objects and water.
+void drawScene();

@@ -1,6 +1,9 @@
 #include "app/StartUp.h"
 
 #include "app/Globals.h"
+#include "app/Scene.h"
+#include "assets/OBJModel.h"
+#include "assets/Texture2DManager.h"
 #include "core/ClockHighDef.h"
 #include "core/Logger.h"
 
@@ -9,6 +12,7 @@
 #include <SDL_opengl.h>
 
 #include <cstdlib>
+#include <exception>
 #include <string>
 
 namespace {
@@ -65,8 +69,24 @@ void initGame() {
     log("Set up OpenGL-screen");
     SDL_WM_SetCaption("Morrowfen", nullptr);
 
+    shellTexture = Texture2DManager::getInstance()->load("res/shell.tga");
+
+    // A model that fails to load draws nothing; start-up goes on.
+    grassPlane = new OBJModel();
+    fence = new OBJModel();
+    grassPlane->load("res/grassPlane.obj", false);
+    fence->load("res/fence.obj", false);
+
     setUpFixedOpenGLState();
 
+    try {
+        createScene();
+    } catch (const std::exception& e) {
+        log(std::string("Error creating objects! Reason: ") + e.what());
+    }
+    log("Created objects and camera");
+
     Quillmere::setClock(new Quillmere::ClockHighDef());
+    water.loadTexture();
     points = 0;
 }

@@ -55,14 +55,41 @@ TEST_F(GameTest, OpensTheWindowAndLogsStartUp) {
     std::string name = runCommand("xprop -id " + std::to_string(window) + " WM_NAME");
     EXPECT_EQ(name, "WM_NAME(STRING) = \"Morrowfen\"\n");
 
-    // The frame loop keeps running and presents frames: nothing but the clear
-    // colour is drawn yet.
-    EXPECT_FALSE(game->waitForExit(500).has_value());
+    // The frame loop keeps running and presents the field from behind the
+    // figure's start point: grass below, fading into black fog at the top.
+    EXPECT_FALSE(game->waitForExit(1000).has_value());
+    EXPECT_NE(game->out().find("\nCreated objects and camera\n"), std::string::npos) << game->out();
+    EXPECT_EQ(game->err(), "");
     auto pixels = grabWindow(window);
     ASSERT_TRUE(pixels.has_value());
     EXPECT_EQ(pixels->width, 1024);
     EXPECT_EQ(pixels->height, 768);
-    EXPECT_EQ(pixels->nonBlack, 0ul);
+    // To the right of the tree's crown, the far end of the field sinks into
+    // the fog.
+    auto bandBrightness = [&](int top) {
+        unsigned long sum = 0;
+        for (int y = top; y < top + 10; ++y) {
+            for (int x = 800; x < 1024; ++x) {
+                unsigned long p = pixels->at(x, y);
+                sum += (p >> 16) + ((p >> 8) & 0xFF) + (p & 0xFF);
+            }
+        }
+        return sum / (10 * 224);
+    };
+    EXPECT_LT(bandBrightness(0) * 4, bandBrightness(740)) << "no fog towards the far fence";
+    unsigned long red = 0, green = 0, blue = 0;
+    for (int y = 600; y < 760; ++y) {
+        for (int x = 100; x < 300; ++x) {
+            unsigned long p = pixels->at(x, y);
+            red += p >> 16;
+            green += (p >> 8) & 0xFF;
+            blue += p & 0xFF;
+        }
+    }
+    EXPECT_GT(green, red);
+    EXPECT_GT(green, blue);
+    EXPECT_GT(green / (160 * 200), 40ul) << "the ground in front of the figure is too dark";
+    EXPECT_GT(pixels->nonBlack, 1024ul * 768 / 2);
     std::string shot = makeScratchDir("screenshots") + "/startup.png";
     int status = -1;
     runCommand("import -window " + std::to_string(window) + " " + shot, &status);

@@ -74,9 +74,12 @@ std::optional<WindowPixels> grabWindow(unsigned long window) {
     WindowPixels result;
     result.width = attrs.width;
     result.height = attrs.height;
+    result.rgb.reserve(static_cast<size_t>(attrs.width) * attrs.height);
     for (int y = 0; y < attrs.height; ++y) {
         for (int x = 0; x < attrs.width; ++x) {
-            if ((XGetPixel(image, x, y) & 0xFFFFFF) != 0) {
+            unsigned long pixel = XGetPixel(image, x, y) & 0xFFFFFF;
+            result.rgb.push_back(pixel);
+            if (pixel != 0) {
                 ++result.nonBlack;
             }
         }

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // Looks at and drives top-level windows on the test display.
 
@@ -21,6 +22,9 @@ struct WindowPixels {
     int width = 0;
     int height = 0;
     unsigned long nonBlack = 0; // pixels whose colour is not pure black
+    std::vector<unsigned long> rgb; // 0xRRGGBB, top row first
+
+    unsigned long at(int x, int y) const { return rgb[static_cast<size_t>(y) * width + x]; }
 };
 
 // Reads back the window's contents.

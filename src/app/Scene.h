@@ -1,0 +1,4 @@
+#pragma once
+
+// Populates the world at start-up and sets the camera.
+void createScene();
