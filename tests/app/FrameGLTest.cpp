@@ -122,11 +122,12 @@ protected:
     }
 
     // Pixels that differ between two frames within a box around (x, y).
-    static int changedAround(const Frame& a, const Frame& b, int x, int y, int half) {
+    static int changedAround(const Frame& a, const Frame& b, int x, int y, int half,
+                             int threshold = 30) {
         int changed = 0;
         for (int j = std::max(0, y - half); j <= std::min(767, y + half); ++j) {
             for (int i = std::max(0, x - half); i <= std::min(1023, x + half); ++i) {
-                if (std::abs(a.brightness(i, j) - b.brightness(i, j)) > 30) {
+                if (std::abs(a.brightness(i, j) - b.brightness(i, j)) > threshold) {
                     ++changed;
                 }
             }
@@ -241,4 +242,20 @@ TEST_F(FrameGLTest, WireframeDrawsLines) {
     glGetIntegerv(GL_POLYGON_MODE, modes);
     // The water switches polygons back to filled after the ground and fence.
     EXPECT_EQ(modes[0], GL_FILL);
+}
+
+TEST_F(FrameGLTest, WaterLiesBeyondTheCornerAndDrifts) {
+    // From near the (-400, 400) corner, looking out over it.
+    place(-300.0f, 300.0f, 225.0f);
+    int x, y;
+    ASSERT_TRUE(project(-480.0f, -10.0f, 480.0f, &x, &y));
+    Frame first = render();
+    first.save("water");
+    // Dark under the scene's light, but blue, not the black of empty space.
+    const unsigned char* p = first.at(x, y);
+    EXPECT_GT(p[2], p[0]) << "water should be blue";
+    EXPECT_GT(p[2], 5);
+    // The surface moves from frame to frame: its texture drifts and its rows roll.
+    Frame second = render();
+    EXPECT_GT(changedAround(first, second, x, y, 40, 0), 100);
 }
