@@ -1,6 +1,7 @@
 // The generator's own writers and geometry, checked against the game's
 // decoders where there is one.
 
+#include "assets/MD2Normals.h"
 #include "Assets.h"
 #include "Audio.h"
 #include "Canvas.h"
@@ -105,7 +106,7 @@ TEST(GeneratorTest, KeyframeFileKeepsPositionsNormalsAndNames) {
             EXPECT_NEAR(q[1], p.y, 2.0f / 255);
             EXPECT_NEAR(q[2], p.z, 10.0f / 255);
             // The stored normal is the table entry closest to the real one.
-            const float* n = kMd2Normals[m.frames[f].normal[v]];
+            const float* n = md2Normals[m.frames[f].normal[v]];
             Vec3 real = frames[f].normal[v];
             EXPECT_GT(n[0] * real.x + n[1] * real.y + n[2] * real.z, 0.95f);
         }
@@ -126,8 +127,8 @@ TEST(GeneratorTest, KeyframeWriterRefusesWhatTheFormatCannotHold) {
     f.pos.push_back({1, 1, 1});
     EXPECT_THROW(writeMd2(mesh, 64, 64, {f}, "skin"), std::runtime_error);
     // Every table normal maps to itself.
-    for (int i = 0; i < 162; ++i)
-        EXPECT_EQ(nearestMd2Normal({kMd2Normals[i][0], kMd2Normals[i][1], kMd2Normals[i][2]}), i);
+    for (int i = 0; i < md2NormalCount; ++i)
+        EXPECT_EQ(nearestMd2Normal({md2Normals[i][0], md2Normals[i][1], md2Normals[i][2]}), i);
 }
 
 TEST(GeneratorTest, LoftNormalsPointOutwardsWhicheverWayTheRingsRun) {

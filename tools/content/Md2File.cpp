@@ -1,5 +1,7 @@
 #include "Md2File.h"
 
+#include "assets/MD2Normals.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -39,8 +41,8 @@ public:
 int nearestMd2Normal(Vec3 n) {
     int best = 0;
     float bestDot = -2;
-    for (int i = 0; i < 162; ++i) {
-        float d = n.x * kMd2Normals[i][0] + n.y * kMd2Normals[i][1] + n.z * kMd2Normals[i][2];
+    for (int i = 0; i < md2NormalCount; ++i) {
+        float d = n.x * md2Normals[i][0] + n.y * md2Normals[i][1] + n.z * md2Normals[i][2];
         if (d > bestDot) {
             bestDot = d;
             best = i;

@@ -8,8 +8,6 @@
 
 namespace content {
 
-extern const float kMd2Normals[162][3];
-
 // One keyframe: every vertex's position and normal in model space.
 struct Md2Frame {
     std::string name; // at most 15 characters
