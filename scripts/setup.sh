@@ -14,7 +14,6 @@ PACKAGES=(
   # tests, tools and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick netpbm libstb-dev libtinyobjloader-dev
-  libvorbis-dev
   # sample models written by other programs, for the loaders' cross-checks
   assimp-testmodels glmark2-data
 )
