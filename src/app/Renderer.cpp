@@ -16,34 +16,27 @@ void drawScene() {
     grassPlane->draw();
     glPopMatrix();
 
-    // Four rows of seven segments on the +-400 square; the rows along z are
-    // turned a quarter.
+    // Four rows of seven segments on the +-400 square, row by row; the rows
+    // along z are turned a quarter.
+    struct FenceRow {
+        float x, z;  // the row's fixed coordinate, the other one is zero
+        bool alongX; // segments step along x (and are turned) or along z
+    };
+    const FenceRow rows[] = {
+        {400.0f, 0.0f, false}, {0.0f, 400.0f, true}, {-400.0f, 0.0f, false}, {0.0f, -400.0f, true}};
     const float spacing = 123.0f;
-    for (int k = -2; k <= 4; ++k) {
-        glPushMatrix();
-        glTranslatef(400.0f, 0.0f, spacing * k);
-        fence->draw();
-        glPopMatrix();
-    }
-    for (int k = -2; k <= 4; ++k) {
-        glPushMatrix();
-        glTranslatef(spacing * k, 0.0f, 400.0f);
-        glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
-        fence->draw();
-        glPopMatrix();
-    }
-    for (int k = -2; k <= 4; ++k) {
-        glPushMatrix();
-        glTranslatef(-400.0f, 0.0f, spacing * k);
-        fence->draw();
-        glPopMatrix();
-    }
-    for (int k = -2; k <= 4; ++k) {
-        glPushMatrix();
-        glTranslatef(spacing * k, 0.0f, -400.0f);
-        glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
-        fence->draw();
-        glPopMatrix();
+    for (const FenceRow& row : rows) {
+        for (int k = -2; k <= 4; ++k) {
+            glPushMatrix();
+            if (row.alongX) {
+                glTranslatef(spacing * k, 0.0f, row.z);
+                glRotatef(90.0f, 0.0f, 1.0f, 0.0f);
+            } else {
+                glTranslatef(row.x, 0.0f, spacing * k);
+            }
+            fence->draw();
+            glPopMatrix();
+        }
     }
 
     Singleton<ObjectList>::getInstance()->draw(camera);
