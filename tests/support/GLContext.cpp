@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <SDL_opengl.h>
 
+#include <GL/glu.h>
+
 #include <cstdlib>
 
 bool ensureGLContext(std::string* reason) {
@@ -45,4 +47,19 @@ std::array<unsigned char, 4> GLTest::readPixel(int x, int y) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     return rgba;
+}
+
+std::vector<unsigned char> GLTest::readFrame() {
+    std::vector<unsigned char> rgb(1024 * 768 * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+}
+
+void GLTest::useGameLens() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1024.0 / 768.0, 0.1, 600.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
 }

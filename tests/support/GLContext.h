@@ -4,6 +4,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 // Makes sure this process has a current OpenGL context: one 1024x768 SDL
 // window, opened on first use and kept until the process ends. Returns false
@@ -19,4 +20,11 @@ protected:
 
     // The RGBA bytes at window pixel (x, y), y counted from the bottom.
     static std::array<unsigned char, 4> readPixel(int x, int y);
+
+    // The whole window as RGB bytes, bottom row first.
+    static std::vector<unsigned char> readFrame();
+
+    // The game's lens: a 45-degree perspective out to 600 units, with an
+    // identity modelview matrix to place the eye on.
+    static void useGameLens();
 };

@@ -1,6 +1,7 @@
 // What the player plays must reach the sound card: SDL's disk driver writes
 // the mixed output to a file, which these tests read back.
 
+#include "support/DiskAudio.h"
 #include "support/SoundFiles.h"
 #include "support/TestFiles.h"
 #include "text_sound/AudioPlayer.h"
@@ -17,96 +18,31 @@
 
 namespace {
 
-const int RATE = 22050;
-// One mixing buffer of the game's device: 4096 frames of 16-bit stereo.
-const size_t BUFFER_SAMPLES = 4096 * 2;
-const size_t BUFFER_BYTES = BUFFER_SAMPLES * 2;
-const int WAIT_MS = 20000;
+const int RATE = DiskAudio::RATE;
 
 class DiskAudioTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = makeTestScratchDir("disk_audio");
-        capture = dir + "/mixed.raw";
-        for (const char* name : {"SDL_AUDIODRIVER", "SDL_DISKAUDIOFILE", "SDL_DISKAUDIODELAY"}) {
-            const char* value = std::getenv(name);
-            saved.push_back(value ? std::optional<std::string>(value) : std::nullopt);
-        }
-        setenv("SDL_AUDIODRIVER", "disk", 1);
-        setenv("SDL_DISKAUDIOFILE", capture.c_str(), 1);
-        // Milliseconds between buffers: the capture runs ahead of real time.
-        setenv("SDL_DISKAUDIODELAY", "10", 1);
-        ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_AUDIO), 0) << SDL_GetError();
-        ASSERT_EQ(Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 4096), 0) << Mix_GetError();
-        int rate = 0;
-        Uint16 format = 0;
-        int channels = 0;
-        ASSERT_EQ(Mix_QuerySpec(&rate, &format, &channels), 1);
-        ASSERT_EQ(rate, RATE);
-        ASSERT_EQ(format, AUDIO_S16LSB);
-        ASSERT_EQ(channels, 2);
+        device.open(dir);
         player = AudioPlayer::getInstance();
     }
 
     void TearDown() override {
         delete player;
-        Mix_CloseAudio();
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        const char* names[] = {"SDL_AUDIODRIVER", "SDL_DISKAUDIOFILE", "SDL_DISKAUDIODELAY"};
-        for (size_t i = 0; i < saved.size(); ++i) {
-            if (saved[i]) {
-                setenv(names[i], saved[i]->c_str(), 1);
-            } else {
-                unsetenv(names[i]);
-            }
-        }
+        device.close();
     }
 
-    // Where the next buffer will start once the device has written a few:
-    // everything from here on is mixed after this call.
-    size_t mark() {
-        size_t now = fileSize(capture);
-        EXPECT_TRUE(waitForFileSize(capture, now + 2 * BUFFER_BYTES, WAIT_MS));
-        return fileSize(capture) / BUFFER_BYTES * BUFFER_BYTES;
-    }
-
-    // Waits until buffers more buffers have been written after offset.
-    void waitBuffers(size_t offset, size_t buffers) {
-        ASSERT_TRUE(waitForFileSize(capture, offset + buffers * BUFFER_BYTES, WAIT_MS))
-            << "the disk driver wrote only " << fileSize(capture) << " bytes";
-    }
-
-    // Runs action once the device is steady and returns the whole capture
-    // after buffers more buffers. first receives the sample where the sound
-    // of the action begins: within two buffers, and silence before it back
-    // to sample quietSince.
     std::vector<short> listen(const std::function<void()>& action, size_t buffers, size_t* first,
                               size_t quietSince = 0) {
-        size_t start = mark();
-        action();
-        waitBuffers(start, buffers);
-        std::vector<short> out = readCapture(capture, start + buffers * BUFFER_BYTES);
-        *first = firstSound(out, start / 2);
-        EXPECT_NE(*first, std::string::npos) << "nothing was heard";
-        EXPECT_EQ(firstSound(out, quietSince), *first) << "sound before the action";
-        EXPECT_LT(*first - start / 2, 2 * BUFFER_SAMPLES) << "not heard within two buffers";
-        return out;
+        return device.listen(action, buffers, first, quietSince);
     }
+    size_t mark() { return device.mark(); }
 
     std::string dir;
-    std::string capture;
-    std::vector<std::optional<std::string>> saved;
+    DiskAudio device;
     AudioPlayer* player = nullptr;
 };
-
-size_t lastSound(const std::vector<short>& s) {
-    for (size_t i = s.size(); i > 0; --i) {
-        if (s[i - 1] != 0) {
-            return i - 1;
-        }
-    }
-    return std::string::npos;
-}
 
 } // namespace
 

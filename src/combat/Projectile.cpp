@@ -1,0 +1,61 @@
+#include "combat/Projectile.h"
+
+#include <SDL_opengl.h>
+
+#include <cmath>
+
+Projectile::Projectile(const Vector2& position, float heading, float speed, float lifetime,
+                       float damage)
+    : MovingObject(position, Vector3(0.1f, 0.1f, 0.1f), 0.0f, "res/weapon"), speed(speed),
+      damage(damage), lifetime(lifetime) {
+    float a = heading * 3.14159f / 180.0f;
+    velocity = Vector2(std::sin(a), -std::cos(a)) * speed;
+}
+
+void Projectile::update(float dt) {
+    MovingObject::update(dt);
+    lifetime -= dt;
+    if (lifetime < 0.0f) {
+        destroy(0.0f);
+    }
+}
+
+void Projectile::collide(Object* other) {
+    other->collideWithProjectile(this);
+}
+
+void Projectile::draw(Camera* /*camera*/) {
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_FOG);
+    glPushMatrix();
+    glTranslatef(position.x, 0.0f, position.y);
+    glRotatef(-heading, 0.0f, 1.0f, 0.0f);
+    // The box's long axis becomes the vertical.
+    glRotatef(-90.0f, 1.0f, 0.0f, 0.0f);
+
+    // The six faces of a 0.2 x 0.2 x 20 box, corners counter-clockwise seen
+    // from outside: y = +0.1, y = -0.1, z = +10, z = -10, x = -0.1, x = +0.1.
+    constexpr float w = 0.1f, h = 10.0f;
+    static const float corners[6][4][3] = {
+        {{-w, w, -h}, {-w, w, h}, {w, w, h}, {w, w, -h}},
+        {{-w, -w, -h}, {w, -w, -h}, {w, -w, h}, {-w, -w, h}},
+        {{-w, -w, h}, {w, -w, h}, {w, w, h}, {-w, w, h}},
+        {{-w, -w, -h}, {-w, w, -h}, {w, w, -h}, {w, -w, -h}},
+        {{-w, -w, -h}, {-w, -w, h}, {-w, w, h}, {-w, w, -h}},
+        {{w, -w, -h}, {w, w, -h}, {w, w, h}, {w, -w, h}},
+    };
+    glBegin(GL_QUADS);
+    glColor3f(1.0f, 1.0f, 0.0f);
+    for (const auto& face : corners) {
+        for (const auto& corner : face) {
+            glVertex3fv(corner);
+        }
+    }
+    glEnd();
+
+    glPopMatrix();
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_FOG);
+    glEnable(GL_LIGHTING);
+}
