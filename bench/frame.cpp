@@ -11,6 +11,8 @@
 #include "app/StartUp.h"
 #include "assets/MD2Model.h"
 #include "assets/OBJModel.h"
+#include "combat/Pistol.h"
+#include "combat/Shotgun.h"
 #include "core/ClockHighDef.h"
 #include "world/MovingObject.h"
 #include "world/ObjectList.h"
@@ -21,6 +23,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 
 namespace {
 
@@ -54,8 +57,8 @@ private:
 class Streak : public MovingObject {
 public:
     explicit Streak(int i)
-        : MovingObject(Vector2(-300.0f + 20.0f * i, -350.0f + 23.0f * i),
-                       Vector3(1.0f, 1.0f, 1.0f), 0.0f, "") {
+        : MovingObject(Vector2(-300.0f + 20.0f * i, -350.0f + 23.0f * i), Vector3(1.0f, 1.0f, 1.0f),
+                       0.0f, "") {
         velocity = Vector2(std::sin(i * 0.7f) * 200.0f, std::cos(i * 0.7f) * 200.0f);
     }
     void collide(Object*) override {}
@@ -91,7 +94,8 @@ bool setUpWorld() {
         atexit(SDL_Quit);
         grassPlane = new OBJModel();
         fence = new OBJModel();
-        if (!grassPlane->load("res/grassPlane.obj", false) || !fence->load("res/fence.obj", false)) {
+        if (!grassPlane->load("res/grassPlane.obj", false) ||
+            !fence->load("res/fence.obj", false)) {
             return false;
         }
         setUpFixedOpenGLState();
@@ -111,8 +115,8 @@ bool setUpWorld() {
 }
 
 void reportFps(benchmark::State& state) {
-    state.counters["fps"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                               benchmark::Counter::kIsRate);
+    state.counters["fps"] =
+        benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void BM_ClearAndSwap(benchmark::State& state) {
@@ -139,9 +143,40 @@ void BM_WorldFrame(benchmark::State& state) {
         renderFrame();
         glFinish();
     }
-    state.counters["objects"] = static_cast<double>(Singleton<ObjectList>::getInstance()->getObjects().size());
+    state.counters["objects"] =
+        static_cast<double>(Singleton<ObjectList>::getInstance()->getObjects().size());
     reportFps(state);
 }
 BENCHMARK(BM_WorldFrame)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+// One shot as the game makes it: the projectiles created, handed to the
+// object list and given their first update; taken out again untimed.
+template <class Gun> void BM_Shot(benchmark::State& state) {
+    if (!setUpWorld()) {
+        state.SkipWithError("no window or no res/ (run under a display from build/game)");
+        return;
+    }
+    ObjectList* list = Singleton<ObjectList>::getInstance();
+    Gun gun(Vector2(0.0f, -30.0f));
+    for (auto _ : state) {
+        size_t before = list->getObjects().size();
+        gun.shoot(gun.getPosition(), 0.0f);
+        auto it = list->getObjects().begin();
+        std::advance(it, before);
+        for (; it != list->getObjects().end(); ++it) {
+            (*it)->update(1.0f / 60.0f);
+        }
+        state.PauseTiming();
+        it = list->getObjects().begin();
+        std::advance(it, before);
+        for (; it != list->getObjects().end(); ++it) {
+            (*it)->destroy(0.0f);
+        }
+        list->update(0.0f);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK_TEMPLATE(BM_Shot, Pistol)->Unit(benchmark::kMicrosecond);
+BENCHMARK_TEMPLATE(BM_Shot, Shotgun)->Unit(benchmark::kMicrosecond);
 
 } // namespace

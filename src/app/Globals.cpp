@@ -1,5 +1,6 @@
 #include "app/Globals.h"
 
+Character* player = nullptr;
 Camera* camera = nullptr;
 OBJModel* grassPlane = nullptr;
 OBJModel* fence = nullptr;

@@ -6,9 +6,11 @@
 #include "world/Water.h"
 
 class Camera;
+class Character;
 class OBJModel;
 class Texture2D;
 
+extern Character* player;
 extern Camera* camera;
 extern OBJModel* grassPlane;
 extern OBJModel* fence;

@@ -4,26 +4,46 @@
 #include "app/FrameTimer.h"
 #include "app/Globals.h"
 #include "app/Renderer.h"
+#include "app/Trace.h"
+#include "core/Camera.h"
 #include "physics/ParticleSystem.h"
 #include "text_sound/AudioPlayer.h"
+#include "world/Character.h"
 #include "world/ObjectList.h"
 
 #include <SDL.h>
+
+#include <cmath>
 
 void startMusic() {
     Singleton<AudioPlayer>::getInstance()->playMusic("res/Ravonel.ogg");
 }
 
+void placeCamera() {
+    // Without a figure (scene creation failed) the camera stays where it is.
+    if (player == nullptr || camera == nullptr) {
+        return;
+    }
+    double a = player->getHeading() * 3.14159f / 180.0;
+    Vector2 d(static_cast<float>(std::sin(a)), static_cast<float>(-std::cos(a)));
+    Vector2 p = player->getPosition() - d * 90.0f;
+    camera->setPosition(p);
+    camera->setYaw(player->getHeading());
+    camera->setPitch(player->getPitch());
+}
+
 void updateWorld(float dt) {
     Singleton<ObjectList>::getInstance()->update(dt);
-    // Placing the camera behind the player joins here with the figure.
-
+    // After the list has moved the figure, so the frame is seen from behind
+    // where it now stands.
+    placeCamera();
     // The particles keep their own time, from the engine clock.
     Singleton<Quillmere::Physics::ParticleSystem>::getInstance()->update();
 }
 
 void runFrameLoop() {
     FrameTimer timer;
+    Trace* trace = Trace::open();
     for (;;) {
         Uint32 t1 = SDL_GetTicks();
         Uint32 t2 = SDL_GetTicks();
@@ -32,5 +52,8 @@ void runFrameLoop() {
         updateWorld(frameTime);
         renderFrame();
         timer.countFrame(fps);
+        if (trace != nullptr) {
+            trace->writeFrame(frameTime);
+        }
     }
 }

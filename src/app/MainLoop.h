@@ -3,6 +3,9 @@
 // Starts the background music, looping for ever.
 void startMusic();
 
+// Puts the camera 90 units behind the player figure, looking where it looks.
+void placeCamera();
+
 // Advances the world by the previous frame's time in seconds.
 void updateWorld(float dt);
 

@@ -2,17 +2,16 @@
 
 #include "app/Globals.h"
 #include "core/Camera.h"
+#include "world/Character.h"
 #include "world/ObjectList.h"
 #include "world/Tree.h"
 
 void createScene() {
-    // Interim scene until the player figure and the grave stones exist: the
-    // camera stands where the first world update will put it behind a figure
-    // at (0, -30) with heading 0 and pitch 35, and the tree is the only
-    // object. The figure's arrival replaces this with the real scene.
+    ObjectList* objects = Singleton<ObjectList>::getInstance();
+    // Each object joins the list as soon as it exists, so a later one that
+    // cannot be built leaves the earlier ones in place.
+    player = new Character(Vector2(0.0f, -30.0f));
+    objects->add(player);
     camera = new Camera();
-    camera->setPosition(Vector2(0.0f, 60.0f));
-    camera->setYaw(0.0f);
-    camera->setPitch(35.0f);
-    Singleton<ObjectList>::getInstance()->add(new Tree(Vector2(0.0f, 0.0f)));
+    objects->add(new Tree(Vector2(0.0f, 0.0f)));
 }

@@ -1,5 +1,6 @@
 // Starts the real game on the test display and looks at it as a player would.
 
+#include "GameFixture.h"
 #include "support/Process.h"
 #include "support/TestFiles.h"
 #include "support/X11Window.h"
@@ -9,44 +10,16 @@
 #include <cstdlib>
 #include <string>
 
-namespace {
-
-const char* const TITLE = "Morrowfen";
-
-class GameTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run the tests under Xvfb (scripts/test.sh)";
-        ASSERT_FALSE(findWindow(TITLE, 0)) << "a game window is already open on this display";
-    }
-
-    static std::unique_ptr<ChildProcess> startGame(const ChildProcess::EnvChanges& env = {}) {
-        ChildProcess::EnvChanges all = {{"SDL_AUDIODRIVER", "dummy"}};
-        for (const auto& kv : env) {
-            all[kv.first] = kv.second;
-        }
-        return std::make_unique<ChildProcess>(MORROWFEN_EXE, std::vector<std::string>{},
-                                              MORROWFEN_GAME_DIR, all);
-    }
-
-    // Starts the game and waits for its window.
-    unsigned long startAndFindWindow(std::unique_ptr<ChildProcess>& game) {
-        game = startGame();
-        EXPECT_TRUE(game->waitForOutput("Set up OpenGL-screen\n", 20000)) << game->out() << game->err();
-        auto window = findWindow(TITLE, 20000);
-        EXPECT_TRUE(window.has_value()) << "no window titled " << TITLE;
-        return window.value_or(0);
-    }
-};
-
-} // namespace
+using GameTest = GameFixture;
 
 TEST_F(GameTest, OpensTheWindowAndLogsStartUp) {
     std::unique_ptr<ChildProcess> game;
     unsigned long window = startAndFindWindow(game);
     ASSERT_NE(window, 0ul);
 
-    EXPECT_EQ(game->out().rfind("Initialized SDL\nInitialized audio-device\nSet up OpenGL-screen\n", 0), 0u)
+    EXPECT_EQ(
+        game->out().rfind("Initialized SDL\nInitialized audio-device\nSet up OpenGL-screen\n", 0),
+        0u)
         << game->out();
 
     std::string info = runCommand("xwininfo -id " + std::to_string(window));

@@ -1,0 +1,131 @@
+#include "app/Trace.h"
+
+#include "app/Globals.h"
+#include "core/Camera.h"
+#include "world/Character.h"
+#include "world/Object.h"
+#include "world/ObjectList.h"
+
+#include <cxxabi.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <typeinfo>
+
+namespace {
+
+// Taken while the program loads: "seconds since the process started".
+const std::chrono::steady_clock::time_point processStart = std::chrono::steady_clock::now();
+
+double secondsSinceStart() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - processStart).count();
+}
+
+// JSON has no infinities or NaNs; such a value is written as null.
+std::string number(double value) {
+    if (!std::isfinite(value)) {
+        return "null";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", value);
+    return text;
+}
+
+std::string flag(bool value) {
+    return value ? "true" : "false";
+}
+
+std::string className(const Object& object) {
+    const char* mangled = typeid(object).name();
+    int status = 0;
+    char* readable = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
+    std::string name = (status == 0 && readable != nullptr) ? readable : mangled;
+    std::free(readable);
+    return name;
+}
+
+} // namespace
+
+Trace* Trace::open() {
+    const char* path = std::getenv("MORROWFEN_TRACE");
+    if (path == nullptr || *path == '\0') {
+        return nullptr;
+    }
+    std::FILE* file = std::fopen(path, "w");
+    if (file == nullptr) {
+        std::fprintf(stderr, "Cannot write the trace to %s: %s\n", path, std::strerror(errno));
+        return nullptr;
+    }
+    return new Trace(file);
+}
+
+Trace::Trace(std::FILE* file) : file(file), frames(0) {}
+
+Trace::~Trace() {
+    std::fclose(file);
+}
+
+void Trace::writeFrame(float dt) {
+    frames += 1;
+    double t = secondsSinceStart();
+    std::string line = formatFrame(frames, t, dt);
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), file);
+    // A reader sees each frame as soon as it is drawn; one write a frame
+    // costs next to nothing beside the frame itself.
+    std::fflush(file);
+}
+
+std::string Trace::formatFrame(unsigned long frame, double t, float dt) {
+    std::string s = "{\"frame\":" + std::to_string(frame);
+    s += ",\"t\":" + number(t);
+    s += ",\"dt\":" + number(dt);
+    s += ",\"fps\":" + number(fps);
+    if (player != nullptr) {
+        s += ",\"player\":{\"x\":" + number(player->getPosition().x);
+        s += ",\"z\":" + number(player->getPosition().y);
+        s += ",\"heading\":" + number(player->getHeading());
+        s += ",\"health\":" + number(player->getHealth());
+        s += ",\"maxHealth\":" + number(player->getMaxHealth()) + "}";
+    } else {
+        s += ",\"player\":null";
+    }
+    if (camera != nullptr) {
+        s += ",\"camera\":{\"x\":" + number(camera->getPosition().x);
+        s += ",\"z\":" + number(camera->getPosition().y);
+        s += ",\"yaw\":" + number(camera->getYaw());
+        s += ",\"pitch\":" + number(camera->getPitch()) + "}";
+    } else {
+        s += ",\"camera\":null";
+    }
+    if (player != nullptr) {
+        s += ",\"weapon\":\"" + player->getWeaponName() + "\"";
+        s += ",\"rounds\":" + std::to_string(player->getRounds());
+        s += ",\"clips\":" + std::to_string(player->getClips());
+    } else {
+        s += ",\"weapon\":null,\"rounds\":null,\"clips\":null";
+    }
+    s += ",\"points\":" + std::to_string(points);
+    s += ",\"flags\":{\"wireframe\":" + flag(wireframe);
+    s += ",\"showFps\":" + flag(showFps);
+    s += ",\"magFilterNearest\":" + flag(magFilterNearest);
+    s += ",\"minFilterNearest\":" + flag(minFilterNearest);
+    s += ",\"viewCulling\":" + flag(viewCulling) + "}";
+
+    std::map<std::string, int> counts;
+    for (const Object* object : Singleton<ObjectList>::getInstance()->getObjects()) {
+        counts[className(*object)] += 1;
+    }
+    s += ",\"objects\":{";
+    bool first = true;
+    for (const auto& entry : counts) {
+        s += (first ? "\"" : ",\"") + entry.first + "\":" + std::to_string(entry.second);
+        first = false;
+    }
+    s += "}}";
+    return s;
+}

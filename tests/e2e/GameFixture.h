@@ -1,0 +1,54 @@
+#pragma once
+
+#include "support/GameTrace.h"
+#include "support/Process.h"
+#include "support/TestFiles.h"
+#include "support/X11Window.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+// Starts the real game on the test display, from its own folder, with the
+// dummy sound driver unless a test says otherwise.
+class GameFixture : public ::testing::Test {
+protected:
+    static constexpr const char* TITLE = "Morrowfen";
+
+    void SetUp() override {
+        ASSERT_NE(std::getenv("DISPLAY"), nullptr) << "run the tests under Xvfb (scripts/test.sh)";
+        ASSERT_FALSE(findWindow(TITLE, 0)) << "a game window is already open on this display";
+    }
+
+    static std::unique_ptr<ChildProcess> startGame(const ChildProcess::EnvChanges& env = {}) {
+        ChildProcess::EnvChanges all = {{"SDL_AUDIODRIVER", "dummy"}};
+        for (const auto& kv : env) {
+            all[kv.first] = kv.second;
+        }
+        return std::make_unique<ChildProcess>(MORROWFEN_EXE, std::vector<std::string>{},
+                                              MORROWFEN_GAME_DIR, all);
+    }
+
+    // Starts the game with its trace on, waits for its window and for its
+    // second frame: from then on it reads the keyboard and the mouse. Before
+    // that, a key sent to the window could come and go during start-up.
+    unsigned long startAndFindWindow(std::unique_ptr<ChildProcess>& game,
+                                     ChildProcess::EnvChanges env = {}) {
+        if (env.count("MORROWFEN_TRACE") == 0) {
+            env["MORROWFEN_TRACE"] = makeTestScratchDir("game") + "/trace.jsonl";
+        }
+        trace = std::make_unique<GameTrace>(*env["MORROWFEN_TRACE"]);
+        game = startGame(env);
+        EXPECT_TRUE(game->waitForOutput("Set up OpenGL-screen\n", 30000))
+            << game->out() << game->err();
+        auto window = findWindow(TITLE, 30000);
+        EXPECT_TRUE(window.has_value()) << "no window titled " << TITLE;
+        EXPECT_TRUE(trace->waitFor(1, [](const TraceFrame&) { return true; }, 60000))
+            << "no frame drawn" << game->out() << game->err();
+        return window.value_or(0);
+    }
+
+    std::unique_ptr<GameTrace> trace;
+};
