@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -20,13 +21,13 @@ protected:
         ASSERT_FALSE(findWindow(TITLE, 0)) << "a game window is already open on this display";
     }
 
-    static std::unique_ptr<ChildProcess> startGame(const ChildProcess::EnvChanges& env = {}) {
+    static std::unique_ptr<ChildProcess> startGame(const ChildProcess::EnvChanges& env = {},
+                                                   const std::string& dir = MORROWFEN_GAME_DIR) {
         ChildProcess::EnvChanges all = {{"SDL_AUDIODRIVER", "dummy"}};
         for (const auto& kv : env) {
             all[kv.first] = kv.second;
         }
-        return std::make_unique<ChildProcess>(MORROWFEN_EXE, std::vector<std::string>{},
-                                              MORROWFEN_GAME_DIR, all);
+        return std::make_unique<ChildProcess>(MORROWFEN_EXE, std::vector<std::string>{}, dir, all);
     }
 
     // Starts the game and waits for its window.
@@ -168,4 +169,32 @@ TEST(PlayCommandTest, WithoutADisplaySaysSoInOneLine) {
     EXPECT_NE(err.find("no display"), std::string::npos) << err;
     EXPECT_NE(err.find("xvfb-run"), std::string::npos) << err;
     EXPECT_EQ(play.out(), "");
+}
+
+TEST_F(GameTest, FontThatCannotBeLoadedEndsStartUpWithItsOwnStatus) {
+    // The game's res/ folder, seen through links, with the font missing or
+    // replaced by something that is no font.
+    const std::filesystem::path gameRes = std::filesystem::path(MORROWFEN_GAME_DIR) / "res";
+    const std::vector<unsigned char> notAFont = {'n', 'o', ' ', 'f', 'o', 'n', 't', '\n'};
+    for (bool present : {false, true}) {
+        const std::string dir = makeScratchDir(present ? "res-bad-font" : "res-no-font");
+        std::filesystem::create_directory(dir + "/res");
+        for (const auto& entry : std::filesystem::directory_iterator(gameRes)) {
+            if (entry.path().filename() != "arialBlack.ttf") {
+                std::filesystem::create_symlink(entry.path(),
+                                                dir + "/res/" + entry.path().filename().string());
+            }
+        }
+        if (present) {
+            writeFile(dir + "/res/arialBlack.ttf", notAFont);
+        }
+        auto game = startGame({}, dir);
+        EXPECT_EQ(game->waitForExit(20000), 120) << game->out() << game->err();
+        EXPECT_FALSE(game->killedBySignal());
+        EXPECT_EQ(game->out(), "Initialized SDL\nInitialized audio-device\nSet up OpenGL-screen\n"
+                               "Unable to load font res/arialBlack.ttf: FT_New_Face failed (there "
+                               "is probably a problem with your font file)\n");
+        EXPECT_EQ(game->err(), "");
+        EXPECT_FALSE(findWindow(TITLE, 0));
+    }
 }
