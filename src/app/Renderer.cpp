@@ -1,6 +1,7 @@
 #include "app/Renderer.h"
 
 #include "app/Globals.h"
+#include "app/Hud.h"
 #include "assets/OBJModel.h"
 #include "core/Camera.h"
 #include "physics/ParticleSystem.h"
@@ -80,5 +81,13 @@ void drawFrame() {
     // After the water, so that the spray shows over it.
     Singleton<Quillmere::Physics::ParticleSystem>::getInstance()->draw();
 
-    // The heads-up display joins here.
+    drawPlayerHud();
+}
+
+void drawPlayerHud() {
+    // PLAYER VALUES: the one place the figure's weapon, rounds, clips and
+    // health reach the display. Until the figure joins the world it shows
+    // what a fresh one carries: the pistol with a full clip of 12 and 3
+    // spare clips, and full health.
+    drawHud("Pistol", 12, 3, 100.0f, 100.0f);
 }
