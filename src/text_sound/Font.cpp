@@ -39,13 +39,13 @@ void buildGlyph(FT_Face face, char c, GLuint listBase, GLuint* textures) {
     if (FT_Get_Glyph(face->glyph, &glyph) != 0) {
         throw std::runtime_error("FT_Get_Glyph failed");
     }
-    // A bitmap font hands over its own bitmap unconverted, possibly one bit
-    // per pixel; the copy below reads one byte per pixel.
     if (FT_Glyph_To_Bitmap(&glyph, FT_RENDER_MODE_NORMAL, nullptr, 1) != 0) {
         throw std::runtime_error("FT_Glyph_To_Bitmap failed");
     }
     FT_BitmapGlyph bitmapGlyph = reinterpret_cast<FT_BitmapGlyph>(glyph);
     const FT_Bitmap& bitmap = bitmapGlyph->bitmap;
+    // A bitmap font hands over its own bitmap unconverted, possibly one bit
+    // per pixel; the copy below reads one byte per pixel.
     if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || bitmap.pitch < static_cast<int>(bitmap.width)) {
         throw std::runtime_error("FT_Glyph_To_Bitmap failed (not a bitmap of one byte per pixel)");
     }
