@@ -4,6 +4,7 @@
 // Run under a display from the game's folder (it reads res/):
 //   cd build/game && xvfb-run -s '-screen 0 1024x768x24 -noreset' ../bench/bench_frame
 
+#include "BenchWindow.h"
 #include "app/Globals.h"
 #include "app/MainLoop.h"
 #include "app/Renderer.h"
@@ -88,10 +89,9 @@ bool setUpWorld() {
     static bool tried = false;
     if (!tried) {
         tried = true;
-        if (SDL_Init(SDL_INIT_VIDEO) < 0 || SDL_SetVideoMode(1024, 768, 0, SDL_OPENGL) == nullptr) {
+        if (!openBenchWindow()) {
             return false;
         }
-        atexit(SDL_Quit);
         grassPlane = new OBJModel();
         fence = new OBJModel();
         if (!grassPlane->load("res/grassPlane.obj", false) ||

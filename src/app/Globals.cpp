@@ -5,6 +5,7 @@ Camera* camera = nullptr;
 OBJModel* grassPlane = nullptr;
 OBJModel* fence = nullptr;
 Texture2D* shellTexture = nullptr;
+Font font;
 Water water;
 int points = 0;
 float fps = 0.0f;

@@ -3,6 +3,7 @@
 // Application globals shared by start-up, the frame loop, the control step,
 // rendering and the heads-up display.
 
+#include "text_sound/Font.h"
 #include "world/Water.h"
 
 class Camera;
@@ -15,6 +16,7 @@ extern Camera* camera;
 extern OBJModel* grassPlane;
 extern OBJModel* fence;
 extern Texture2D* shellTexture;
+extern Font font;
 extern Water water;
 extern int points;
 extern float fps;

@@ -1,9 +1,11 @@
 #include "app/Renderer.h"
 
 #include "app/Globals.h"
+#include "app/Hud.h"
 #include "assets/OBJModel.h"
 #include "core/Camera.h"
 #include "physics/ParticleSystem.h"
+#include "world/Character.h"
 #include "world/ObjectList.h"
 
 #include <SDL.h>
@@ -80,5 +82,14 @@ void drawFrame() {
     // After the water, so that the spray shows over it.
     Singleton<Quillmere::Physics::ParticleSystem>::getInstance()->draw();
 
-    // The heads-up display joins here.
+    drawPlayerHud();
+}
+
+void drawPlayerHud() {
+    // Without a figure (scene creation failed) there is nothing to report.
+    if (player == nullptr) {
+        return;
+    }
+    drawHud(player->getWeaponName(), player->getRounds(), player->getClips(), player->getHealth(),
+            player->getMaxHealth());
 }

@@ -79,6 +79,16 @@ void initGame() {
 
     setUpFixedOpenGLState();
 
+    // A missing or broken font ends the game with one line saying which
+    // file and why, not with an abort.
+    const char* fontFile = "res/arialBlack.ttf";
+    try {
+        font.init(fontFile, 20);
+    } catch (const std::exception& e) {
+        log(std::string("Unable to load font ") + fontFile + ": " + e.what());
+        exit(FONT_FAILURE_STATUS);
+    }
+
     try {
         createScene();
     } catch (const std::exception& e) {

@@ -1,6 +1,7 @@
 // Renders whole frames of the field from the generated content and reads them
 // back: ground, fence ring, tree, water and fog where the world puts them.
 
+#include "support/Frame.h"
 #include "support/GLContext.h"
 #include "support/TestFiles.h"
 
@@ -20,23 +21,6 @@
 #include <vector>
 
 namespace {
-
-struct Frame {
-    std::vector<unsigned char> rgb; // bottom row first, as OpenGL reads
-
-    const unsigned char* at(int x, int y) const { return &rgb[(y * 1024 + x) * 3]; }
-
-    // Keeps the frame as a picture for people to look at (PPM, top row first).
-    void save(const std::string& name) const {
-        std::string header = "P6\n1024 768\n255\n";
-        std::vector<unsigned char> bytes(header.begin(), header.end());
-        for (int y = 767; y >= 0; --y) {
-            bytes.insert(bytes.end(), at(0, y), at(0, y) + 1024 * 3);
-        }
-        writeFile(makeScratchDir("frames/" + name) + "/frame.ppm", bytes);
-    }
-    int brightness(int x, int y) const { return at(x, y)[0] + at(x, y)[1] + at(x, y)[2]; }
-};
 
 class FrameGLTest : public GLTest {
 protected:
@@ -85,12 +69,7 @@ protected:
 
     Frame render() {
         drawFrame();
-        glFinish();
-        Frame f;
-        f.rgb.resize(1024 * 768 * 3);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, f.rgb.data());
-        return f;
+        return readFrame();
     }
 
     // Where a world point lands in the window for the current camera,

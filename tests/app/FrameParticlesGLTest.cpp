@@ -43,11 +43,18 @@ TEST_F(FrameParticlesGLTest, WorldUpdateAndRenderEachMoveTheParticles) {
 
     // The frame shows the particle at x = 7.5, 20 units away. Mesa keeps the
     // back buffer across the swap, so the frame can be read from there.
+    // The particles are drawn under the frame's perspective and, without a
+    // camera, an unmoved view; the display drawn after them replaced both.
     glReadBuffer(GL_BACK);
     double model[16], projection[16];
     GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1024.0 / 768.0, 0.1, 600.0);
     glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glGetDoublev(GL_MODELVIEW_MATRIX, model);
     glGetIntegerv(GL_VIEWPORT, viewport);
     double wx = 0, wy = 0, wz = 0;
     ASSERT_TRUE(gluProject(7.5, 0.0, -20.0, model, projection, viewport, &wx, &wy, &wz));

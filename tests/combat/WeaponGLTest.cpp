@@ -1,6 +1,7 @@
 // The guns and their shots: cadence, clips, reloads, the shotgun's fan, the
 // flight of a projectile and what it looks like.
 
+#include "support/Frame.h"
 #include "support/GameDirGLTest.h"
 
 #include "combat/Pistol.h"
@@ -182,7 +183,7 @@ TEST_F(ProjectileGLTest, DrawsAYellowColumnTwentyTallAndRestoresTheState) {
     Camera camera;
     pellet.draw(&camera);
 
-    std::vector<unsigned char> rgb = readFrame();
+    std::vector<unsigned char> rgb = readFrame().rgb;
     int top = -1, bottom = 768, left = 1024, right = -1;
     for (int y = 0; y < 768; ++y) {
         for (int x = 0; x < 1024; ++x) {

@@ -22,13 +22,13 @@ protected:
         ASSERT_FALSE(findWindow(TITLE, 0)) << "a game window is already open on this display";
     }
 
-    static std::unique_ptr<ChildProcess> startGame(const ChildProcess::EnvChanges& env = {}) {
+    static std::unique_ptr<ChildProcess> startGame(const ChildProcess::EnvChanges& env = {},
+                                                   const std::string& dir = MORROWFEN_GAME_DIR) {
         ChildProcess::EnvChanges all = {{"SDL_AUDIODRIVER", "dummy"}};
         for (const auto& kv : env) {
             all[kv.first] = kv.second;
         }
-        return std::make_unique<ChildProcess>(MORROWFEN_EXE, std::vector<std::string>{},
-                                              MORROWFEN_GAME_DIR, all);
+        return std::make_unique<ChildProcess>(MORROWFEN_EXE, std::vector<std::string>{}, dir, all);
     }
 
     // Starts the game with its trace on, waits for its window and for its
@@ -45,7 +45,8 @@ protected:
             << game->out() << game->err();
         auto window = findWindow(TITLE, 30000);
         EXPECT_TRUE(window.has_value()) << "no window titled " << TITLE;
-        EXPECT_TRUE(trace->waitFor(1, [](const TraceFrame&) { return true; }, 60000))
+        EXPECT_TRUE(trace->waitFor(
+            1, [](const TraceFrame&) { return true; }, 60000))
             << "no frame drawn" << game->out() << game->err();
         return window.value_or(0);
     }

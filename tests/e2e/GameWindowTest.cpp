@@ -7,10 +7,43 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <thread>
 
 using GameTest = GameFixture;
+
+namespace {
+
+// Pixels of the display's red text in the box x0 <= x < x1, y0 <= y < y1
+// (window rows, top first).
+int redPixels(const WindowPixels& p, int x0, int y0, int x1, int y1) {
+    int red = 0;
+    for (int y = y0; y < y1; ++y) {
+        for (int x = x0; x < x1; ++x) {
+            unsigned long c = p.at(x, y);
+            red += (c >> 16) > 150 && ((c >> 8) & 0xFF) < 80 && (c & 0xFF) < 80;
+        }
+    }
+    return red;
+}
+
+// Red runs along a window row, counting runs closer than 5 pixels as one.
+int redRuns(const WindowPixels& p, int y, int x0, int x1, int* lastRed) {
+    int runs = 0;
+    *lastRed = -100;
+    for (int x = x0; x < x1; ++x) {
+        if (redPixels(p, x, y, x + 1, y + 1) > 0) {
+            runs += x - *lastRed > 5;
+            *lastRed = x;
+        }
+    }
+    return runs;
+}
+
+} // namespace
 
 TEST_F(GameTest, OpensTheWindowAndLogsStartUp) {
     std::unique_ptr<ChildProcess> game;
@@ -50,9 +83,10 @@ TEST_F(GameTest, OpensTheWindowAndLogsStartUp) {
         return sum / (10 * 224);
     };
     EXPECT_LT(bandBrightness(0) * 4, bandBrightness(740)) << "no fog towards the far fence";
+    // Right of the tree and clear of the display's shells.
     unsigned long red = 0, green = 0, blue = 0;
     for (int y = 600; y < 760; ++y) {
-        for (int x = 100; x < 300; ++x) {
+        for (int x = 600; x < 800; ++x) {
             unsigned long p = pixels->at(x, y);
             red += p >> 16;
             green += (p >> 8) & 0xFF;
@@ -141,4 +175,87 @@ TEST(PlayCommandTest, WithoutADisplaySaysSoInOneLine) {
     EXPECT_NE(err.find("no display"), std::string::npos) << err;
     EXPECT_NE(err.find("xvfb-run"), std::string::npos) << err;
     EXPECT_EQ(play.out(), "");
+}
+
+TEST_F(GameTest, ShowsTheDisplayAndTheFrameRateAfterF2) {
+    std::unique_ptr<ChildProcess> game;
+    unsigned long window = startAndFindWindow(game);
+    ASSERT_NE(window, 0ul);
+    // Text boxes in window rows: each line's baseline is at 768 minus its
+    // height, the glyphs stand up to 22 pixels above it.
+    struct Line {
+        const char* what;
+        int x0, y0, x1, y1;
+    };
+    const Line score = {"score", 15, 6, 200, 30};
+    const Line health = {"health", 745, 6, 1020, 30};
+    const Line fpsLine = {"frame rate", 15, 46, 300, 70};
+    const Line weapon = {"weapon and clips", 5, 646, 120, 690};
+    auto shows = [](const WindowPixels& p, const Line& l) {
+        return redPixels(p, l.x0, l.y0, l.x1, l.y1) > 60;
+    };
+
+    std::optional<WindowPixels> pixels;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    do {
+        pixels = grabWindow(window);
+        ASSERT_TRUE(pixels.has_value());
+    } while (!shows(*pixels, score) && std::chrono::steady_clock::now() < deadline);
+    for (const Line& l : {score, health, weapon}) {
+        EXPECT_TRUE(shows(*pixels, l)) << "no " << l.what;
+    }
+    EXPECT_EQ(redPixels(*pixels, fpsLine.x0, fpsLine.y0, fpsLine.x1, fpsLine.y1), 0);
+    EXPECT_EQ(redPixels(*pixels, 300, 6, 700, 30), 0) << "text between score and health";
+    // A fresh figure's pistol: twelve shells from the left edge, the last
+    // ending at x = 417.
+    int lastRed = 0;
+    EXPECT_EQ(redRuns(*pixels, 730, 0, 600, &lastRed), 12);
+    EXPECT_LT(lastRed, 417);
+    EXPECT_GT(lastRed, 417 - 33);
+    runCommand("import -window " + std::to_string(window) + " " +
+               makeScratchDir("screenshots/hud") + "/hud.png");
+
+    // A held F2 flips the line once a frame: tap it until the line shows.
+    deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    bool fpsShown = false;
+    while (!fpsShown && std::chrono::steady_clock::now() < deadline) {
+        ASSERT_TRUE(pressKey(window, "F2", 60));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        pixels = grabWindow(window);
+        ASSERT_TRUE(pixels.has_value());
+        fpsShown = shows(*pixels, fpsLine);
+    }
+    EXPECT_TRUE(fpsShown) << "no frame-rate line after F2";
+    for (const Line& l : {score, health, weapon}) {
+        EXPECT_TRUE(shows(*pixels, l)) << "no " << l.what << " with the frame rate";
+    }
+    EXPECT_TRUE(game->running());
+}
+
+TEST_F(GameTest, FontThatCannotBeLoadedEndsStartUpWithItsOwnStatus) {
+    // The game's res/ folder, seen through links, with the font missing or
+    // replaced by something that is no font.
+    const std::filesystem::path gameRes = std::filesystem::path(MORROWFEN_GAME_DIR) / "res";
+    const std::vector<unsigned char> notAFont = {'n', 'o', ' ', 'f', 'o', 'n', 't', '\n'};
+    for (bool present : {false, true}) {
+        const std::string dir = makeScratchDir(present ? "res-bad-font" : "res-no-font");
+        std::filesystem::create_directory(dir + "/res");
+        for (const auto& entry : std::filesystem::directory_iterator(gameRes)) {
+            if (entry.path().filename() != "arialBlack.ttf") {
+                std::filesystem::create_symlink(entry.path(),
+                                                dir + "/res/" + entry.path().filename().string());
+            }
+        }
+        if (present) {
+            writeFile(dir + "/res/arialBlack.ttf", notAFont);
+        }
+        auto game = startGame({}, dir);
+        EXPECT_EQ(game->waitForExit(20000), 120) << game->out() << game->err();
+        EXPECT_FALSE(game->killedBySignal());
+        EXPECT_EQ(game->out(), "Initialized SDL\nInitialized audio-device\nSet up OpenGL-screen\n"
+                               "Unable to load font res/arialBlack.ttf: FT_New_Face failed (there "
+                               "is probably a problem with your font file)\n");
+        EXPECT_EQ(game->err(), "");
+        EXPECT_FALSE(findWindow(TITLE, 0));
+    }
 }

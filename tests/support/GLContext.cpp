@@ -49,13 +49,6 @@ std::array<unsigned char, 4> GLTest::readPixel(int x, int y) {
     return rgba;
 }
 
-std::vector<unsigned char> GLTest::readFrame() {
-    std::vector<unsigned char> rgb(1024 * 768 * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, 1024, 768, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    return rgb;
-}
-
 void GLTest::useGameLens() {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();

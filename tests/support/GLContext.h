@@ -21,9 +21,6 @@ protected:
     // The RGBA bytes at window pixel (x, y), y counted from the bottom.
     static std::array<unsigned char, 4> readPixel(int x, int y);
 
-    // The whole window as RGB bytes, bottom row first.
-    static std::vector<unsigned char> readFrame();
-
     // The game's lens: a 45-degree perspective out to 600 units, with an
     // identity modelview matrix to place the eye on.
     static void useGameLens();

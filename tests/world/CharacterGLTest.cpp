@@ -1,5 +1,6 @@
 // The survivor: how requests move it, which gun it holds and what it draws.
 
+#include "support/Frame.h"
 #include "support/GameDirGLTest.h"
 
 #include "assets/MD2Model.h"
@@ -127,7 +128,7 @@ TEST_F(CharacterGLTest, DrawsItselfAndThePistolAtItsPlaceAndHeading) {
         glRotatef(35.0f, 1.0f, 0.0f, 0.0f);
         glTranslatef(-40.0f, -120.0f, -(-30.0f + 90.0f));
         draw();
-        return readFrame();
+        return readFrame().rgb;
     };
     Character figure(Vector2(40.0f, -30.0f));
     figure.setHeading(30.0f);
