@@ -30,17 +30,6 @@ bool switchKeyWasDown[SWITCH_COUNT];
 // that event only tells where the pointer is.
 bool pointerKnown = false;
 
-void setMouseGrab(bool on) {
-    // Turning must not stop at the edge of the screen, so the pointer stays
-    // with the window while it has the keyboard.
-    if (!mouseGrabAllowed) {
-        return;
-    }
-    if ((SDL_WM_GrabInput(SDL_GRAB_QUERY) == SDL_GRAB_ON) != on) {
-        SDL_WM_GrabInput(on ? SDL_GRAB_ON : SDL_GRAB_OFF);
-    }
-}
-
 void handleHeldKeys(const Uint8* keys) {
     if (keys[SDLK_ESCAPE]) {
         exit(-1);
@@ -85,6 +74,17 @@ void handleHeldButtons(Uint8 buttons) {
 } // namespace
 
 bool mouseGrabAllowed = true;
+
+void setMouseGrab(bool on) {
+    // Turning must not stop at the edge of the screen, so the pointer stays
+    // with the window while it has the keyboard.
+    if (!mouseGrabAllowed) {
+        return;
+    }
+    if ((SDL_WM_GrabInput(SDL_GRAB_QUERY) == SDL_GRAB_ON) != on) {
+        SDL_WM_GrabInput(on ? SDL_GRAB_ON : SDL_GRAB_OFF);
+    }
+}
 
 void resetControls() {
     for (bool& down : switchKeyWasDown) {

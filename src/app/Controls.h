@@ -17,3 +17,6 @@ void resetControls();
 // Whether the step may grab the pointer for the window. SDL waits for as long
 // as another client holds a grab, so tests that share a display switch it off.
 extern bool mouseGrabAllowed;
+
+// Holds the pointer in the window, or lets it go.
+void setMouseGrab(bool on);

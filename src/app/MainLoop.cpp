@@ -4,6 +4,7 @@
 #include "app/FrameTimer.h"
 #include "app/Globals.h"
 #include "app/Renderer.h"
+#include "app/Round.h"
 #include "app/Trace.h"
 #include "core/Camera.h"
 #include "physics/ParticleSystem.h"
@@ -41,6 +42,29 @@ void updateWorld(float dt) {
     Singleton<Quillmere::Physics::ParticleSystem>::getInstance()->update();
 }
 
+void playFrame(float frameTime) {
+    if (roundOver && roundOverInput()) {
+        startNewRound();
+    }
+    if (roundOver) {
+        drawRoundOver();
+    } else {
+        // Checked before the world moves as well as after: the list deletes
+        // a figure marked for removal in its next update.
+        bool ended = endRoundIfFigureDied();
+        if (!ended) {
+            handleEvents();
+            updateWorld(frameTime);
+            ended = endRoundIfFigureDied();
+        }
+        drawFrame();
+        if (ended) {
+            showRoundOver();
+        }
+    }
+    SDL_GL_SwapBuffers();
+}
+
 void runFrameLoop() {
     FrameTimer timer;
     Trace* trace = Trace::open();
@@ -48,9 +72,7 @@ void runFrameLoop() {
         Uint32 t1 = SDL_GetTicks();
         Uint32 t2 = SDL_GetTicks();
         float frameTime = timer.beginFrame(t1, t2);
-        handleEvents();
-        updateWorld(frameTime);
-        renderFrame();
+        playFrame(frameTime);
         timer.countFrame(fps);
         if (trace != nullptr) {
             trace->writeFrame(frameTime);

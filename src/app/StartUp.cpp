@@ -1,6 +1,8 @@
 #include "app/StartUp.h"
 
+#include "app/BestScore.h"
 #include "app/Globals.h"
+#include "app/Round.h"
 #include "app/Scene.h"
 #include "assets/OBJModel.h"
 #include "assets/Texture2DManager.h"
@@ -17,7 +19,9 @@
 
 namespace {
 
-void log(const std::string& line) { Singleton<Logger>::getInstance()->log(line, 0); }
+void log(const std::string& line) {
+    Singleton<Logger>::getInstance()->log(line, 0);
+}
 
 } // namespace
 
@@ -89,14 +93,10 @@ void initGame() {
         exit(FONT_FAILURE_STATUS);
     }
 
-    try {
-        createScene();
-    } catch (const std::exception& e) {
-        log(std::string("Error creating objects! Reason: ") + e.what());
-    }
-    log("Created objects and camera");
+    createSceneOrEnd(true);
 
     Quillmere::setClock(new Quillmere::ClockHighDef());
     water.loadTexture();
     points = 0;
+    bestScore().load();
 }

@@ -1,6 +1,8 @@
 #include "app/Trace.h"
 
+#include "app/BestScore.h"
 #include "app/Globals.h"
+#include "app/Round.h"
 #include "core/Camera.h"
 #include "world/Character.h"
 #include "world/Object.h"
@@ -110,6 +112,9 @@ std::string Trace::formatFrame(unsigned long frame, double t, float dt) {
         s += ",\"weapon\":null,\"rounds\":null,\"clips\":null";
     }
     s += ",\"points\":" + std::to_string(points);
+    s += ",\"round\":" + std::to_string(roundNumber);
+    s += std::string(",\"state\":\"") + (roundOver ? "over" : "playing") + "\"";
+    s += ",\"best\":" + std::to_string(bestScore().get());
     s += ",\"flags\":{\"wireframe\":" + flag(wireframe);
     s += ",\"showFps\":" + flag(showFps);
     s += ",\"magFilterNearest\":" + flag(magFilterNearest);

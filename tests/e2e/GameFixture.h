@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -24,7 +25,10 @@ protected:
 
     static std::unique_ptr<ChildProcess> startGame(const ChildProcess::EnvChanges& env = {},
                                                    const std::string& dir = MORROWFEN_GAME_DIR) {
-        ChildProcess::EnvChanges all = {{"SDL_AUDIODRIVER", "dummy"}};
+        // The best score of a test's games is kept in its scratch folder, never
+        // in the home of whoever runs the tests.
+        ChildProcess::EnvChanges all = {{"SDL_AUDIODRIVER", "dummy"},
+                                        {"XDG_DATA_HOME", makeTestScratchDir("data")}};
         for (const auto& kv : env) {
             all[kv.first] = kv.second;
         }
@@ -49,6 +53,21 @@ protected:
             1, [](const TraceFrame&) { return true; }, 60000))
             << "no frame drawn" << game->out() << game->err();
         return window.value_or(0);
+    }
+
+    // A game folder in scratch whose res/ links to the game's files but for
+    // the one named, which is left out.
+    static std::string resWithout(const std::string& name, const std::string& scratch) {
+        const std::filesystem::path gameRes = std::filesystem::path(MORROWFEN_GAME_DIR) / "res";
+        const std::string dir = makeScratchDir(scratch);
+        std::filesystem::create_directory(dir + "/res");
+        for (const auto& entry : std::filesystem::directory_iterator(gameRes)) {
+            if (entry.path().filename() != name) {
+                std::filesystem::create_symlink(entry.path(),
+                                                dir + "/res/" + entry.path().filename().string());
+            }
+        }
+        return dir;
     }
 
     std::unique_ptr<GameTrace> trace;

@@ -235,17 +235,10 @@ TEST_F(GameTest, ShowsTheDisplayAndTheFrameRateAfterF2) {
 TEST_F(GameTest, FontThatCannotBeLoadedEndsStartUpWithItsOwnStatus) {
     // The game's res/ folder, seen through links, with the font missing or
     // replaced by something that is no font.
-    const std::filesystem::path gameRes = std::filesystem::path(MORROWFEN_GAME_DIR) / "res";
     const std::vector<unsigned char> notAFont = {'n', 'o', ' ', 'f', 'o', 'n', 't', '\n'};
     for (bool present : {false, true}) {
-        const std::string dir = makeScratchDir(present ? "res-bad-font" : "res-no-font");
-        std::filesystem::create_directory(dir + "/res");
-        for (const auto& entry : std::filesystem::directory_iterator(gameRes)) {
-            if (entry.path().filename() != "arialBlack.ttf") {
-                std::filesystem::create_symlink(entry.path(),
-                                                dir + "/res/" + entry.path().filename().string());
-            }
-        }
+        const std::string dir =
+            resWithout("arialBlack.ttf", present ? "res-bad-font" : "res-no-font");
         if (present) {
             writeFile(dir + "/res/arialBlack.ttf", notAFont);
         }
@@ -258,4 +251,17 @@ TEST_F(GameTest, FontThatCannotBeLoadedEndsStartUpWithItsOwnStatus) {
         EXPECT_EQ(game->err(), "");
         EXPECT_FALSE(findWindow(TITLE, 0));
     }
+}
+
+TEST_F(GameTest, NoFigureMeansNoGameAndItsOwnStatus) {
+    auto game = startGame({}, resWithout("character.md2", "res-no-figure"));
+    EXPECT_EQ(game->waitForExit(30000), 121) << game->out() << game->err();
+    EXPECT_FALSE(game->killedBySignal());
+    const std::string& out = game->out();
+    const std::string before = "Set up OpenGL-screen\nError creating objects! Reason: ";
+    const std::string after = "\nCreated objects and camera\n"
+                              "Cannot play without the player figure and the camera\n";
+    ASSERT_NE(out.find(before), std::string::npos) << out;
+    EXPECT_EQ(out.substr(out.size() - after.size()), after) << out;
+    EXPECT_FALSE(findWindow(TITLE, 0));
 }

@@ -1,0 +1,143 @@
+#include "app/Round.h"
+
+#include "app/BestScore.h"
+#include "app/Controls.h"
+#include "app/Globals.h"
+#include "app/Scene.h"
+#include "core/Camera.h"
+#include "text_sound/Font.h"
+#include "world/Character.h"
+#include "world/ObjectList.h"
+
+#include <SDL.h>
+#include <SDL_opengl.h>
+
+#include <GL/glu.h>
+
+#include <cstdlib>
+#include <vector>
+
+int roundNumber = 1;
+bool roundOver = false;
+
+namespace {
+
+const int WIDTH = 1024;
+const int HEIGHT = 768;
+
+// The last frame of the round, bottom row first.
+std::vector<unsigned char> keptFrame;
+
+void windowPixelProjection() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluOrtho2D(0, WIDTH, 0, HEIGHT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+void drawMessage() {
+    windowPixelProjection();
+    // A dark band under the words, so they read over any part of the field.
+    glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_FOG);
+    glDisable(GL_ALPHA_TEST);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glColor4f(0.0f, 0.0f, 0.0f, 0.7f);
+    glBegin(GL_QUADS);
+    glVertex2f(0.0f, 300.0f);
+    glVertex2f(WIDTH, 300.0f);
+    glVertex2f(WIDTH, 470.0f);
+    glVertex2f(0.0f, 470.0f);
+    glEnd();
+    glPopAttrib();
+
+    glColor3f(1.0f, 0.0f, 0.0f);
+    print(font, 370, 425, "The round is over");
+    glColor3f(1.0f, 1.0f, 1.0f);
+    print(font, 300, 380, "Points: %d      Best: %d", points, bestScore().get());
+    print(font, 150, 325, "Enter or a click plays again, Escape quits");
+}
+
+} // namespace
+
+BestScore& bestScore() {
+    static BestScore best(BestScore::defaultPath());
+    return best;
+}
+
+bool endRoundIfFigureDied() {
+    if (roundOver || player == nullptr || !player->isMarkedForDestruction()) {
+        return false;
+    }
+    // The figure stays in the list, and the list is not updated again, until
+    // the next round clears it: nothing that still points at it sees it go.
+    roundOver = true;
+    bestScore().offer(points);
+    setMouseGrab(false);
+    return true;
+}
+
+void showRoundOver() {
+    keptFrame.resize(static_cast<size_t>(WIDTH) * HEIGHT * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, keptFrame.data());
+    drawMessage();
+}
+
+void drawRoundOver() {
+    if (!keptFrame.empty()) {
+        windowPixelProjection();
+        glPushAttrib(GL_ENABLE_BIT | GL_PIXEL_MODE_BIT);
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_LIGHTING);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_FOG);
+        glDisable(GL_ALPHA_TEST);
+        glDisable(GL_BLEND);
+        glRasterPos2i(0, 0);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glDrawPixels(WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, keptFrame.data());
+        glPopAttrib();
+    }
+    drawMessage();
+}
+
+bool roundOverInput() {
+    SDL_ShowCursor(SDL_ENABLE);
+    bool again = false;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) {
+            exit(-1);
+        }
+        if (event.type == SDL_KEYDOWN &&
+            (event.key.keysym.sym == SDLK_RETURN || event.key.keysym.sym == SDLK_KP_ENTER)) {
+            again = true;
+        }
+        if (event.type == SDL_MOUSEBUTTONDOWN && event.button.button == SDL_BUTTON_LEFT) {
+            again = true;
+        }
+    }
+    if (SDL_GetKeyState(nullptr)[SDLK_ESCAPE]) {
+        exit(-1);
+    }
+    return again;
+}
+
+void startNewRound() {
+    Singleton<ObjectList>::getInstance()->clear();
+    player = nullptr;
+    delete camera;
+    camera = nullptr;
+    points = 0;
+    roundNumber += 1;
+    roundOver = false;
+    keptFrame.clear();
+    createSceneOrEnd(false);
+    setMouseGrab((SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0);
+}

@@ -1,0 +1,113 @@
+// The end of a round and the start of the next, as the frame loop plays them.
+
+#include "support/Frame.h"
+#include "support/GameDirGLTest.h"
+#include "support/TestFiles.h"
+
+#include "app/BestScore.h"
+#include "app/Globals.h"
+#include "app/MainLoop.h"
+#include "app/Round.h"
+#include "app/Scene.h"
+#include "app/StartUp.h"
+#include "assets/OBJModel.h"
+#include "combat/Weapon.h"
+#include "core/Camera.h"
+#include "core/ClockHighDef.h"
+#include "world/Character.h"
+
+#include <SDL.h>
+
+#include <map>
+#include <typeinfo>
+
+namespace {
+
+class RoundGLTest : public GameDirGLTest {
+protected:
+    void SetUp() override {
+        GameDirGLTest::SetUp();
+        setenv("XDG_DATA_HOME", makeTestScratchDir("round_data").c_str(), 1);
+        ASSERT_EQ(bestScore().getPath().rfind(getenv("XDG_DATA_HOME"), 0), 0u)
+            << "the best score was opened before this test chose its folder";
+        if (Quillmere::getClock() == nullptr) {
+            Quillmere::setClock(new Quillmere::ClockHighDef());
+        }
+        font.init("res/arialBlack.ttf", 20);
+        setUpFixedOpenGLState();
+        // The field itself plays no part here.
+        grassPlane = fence = &noField;
+        createScene();
+        points = 0;
+        roundNumber = 1;
+    }
+    void TearDown() override {
+        GameDirGLTest::TearDown();
+        player = nullptr;
+        delete camera;
+        camera = nullptr;
+        grassPlane = fence = nullptr;
+    }
+
+    OBJModel noField;
+
+    static std::map<std::string, int> census() {
+        std::map<std::string, int> counts;
+        for (Object* object : objects()->getObjects()) {
+            counts[typeid(*object).name()] += 1;
+        }
+        return counts;
+    }
+};
+
+} // namespace
+
+TEST_F(RoundGLTest, SeventeenBlowsEndTheRoundTheWorldStandsStillEnterPlaysAgain) {
+    const auto fresh = census();
+    playFrame(0.01f);
+    Character* first = player;
+    for (int blow = 0; blow < 16; ++blow) {
+        first->damage(6.0f);
+    }
+    points = 30;
+    playFrame(0.01f);
+    EXPECT_FALSE(roundOver) << "4 health left";
+    first->nextWeapon();
+    first->damage(6.0f);
+    playFrame(0.01f);
+    ASSERT_TRUE(roundOver);
+    EXPECT_EQ(bestScore().get(), 30);
+
+    // Standing still: no update, so the figure is neither moved nor deleted,
+    // and the frame shows what it showed when the round ended.
+    const Frame ended = readFrame();
+    const Vector2 where = first->getPosition();
+    for (int i = 0; i < 3; ++i) {
+        playFrame(0.5f);
+    }
+    EXPECT_EQ(player, first);
+    EXPECT_EQ(objects()->getObjects().front(), first);
+    EXPECT_EQ(first->getPosition().x, where.x);
+    drawRoundOver();
+    const Frame still = readFrame();
+    still.save("round_over");
+    EXPECT_TRUE(still.rgb == ended.rgb) << "the field behind the message changed";
+
+    SDL_Event enter{};
+    enter.type = SDL_KEYDOWN;
+    enter.key.keysym.sym = SDLK_RETURN;
+    ASSERT_EQ(SDL_PushEvent(&enter), 0);
+    playFrame(0.01f);
+    ASSERT_FALSE(roundOver);
+    EXPECT_EQ(roundNumber, 2);
+    EXPECT_EQ(points, 0);
+    ASSERT_NE(player, nullptr);
+    EXPECT_EQ(player->getHealth(), 100.0f);
+    EXPECT_EQ(player->getWeaponName(), "Pistol");
+    EXPECT_EQ(player->getRounds(), 12);
+    EXPECT_EQ(player->getClips(), 3);
+    EXPECT_EQ(census(), fresh) << "the old round's objects are gone, the new scene is whole";
+    EXPECT_FLOAT_EQ(camera->getPosition().y, 60.0f)
+        << "the new round's first frame is seen from behind";
+    EXPECT_EQ(BestScore(bestScore().getPath()).load(), 30);
+}
