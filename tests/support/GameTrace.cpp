@@ -60,6 +60,15 @@ std::optional<TraceFrame> parseTraceLine(const std::string& line) {
     f.clips = static_cast<int>(number("clips"));
     f.wireframe = traceValue(line, "wireframe", "flags").value_or("") == "true";
     f.showFps = traceValue(line, "showFps", "flags").value_or("") == "true";
+    f.points = static_cast<int>(number("points"));
+    f.round = static_cast<int>(number("round"));
+    f.best = static_cast<int>(number("best"));
+    f.state = traceValue(line, "state").value_or("");
+    size_t census = line.find("\"objects\":{");
+    if (census != std::string::npos) {
+        census += std::string("\"objects\":").size();
+        f.objects = line.substr(census, line.find('}', census) + 1 - census);
+    }
     return f;
 }
 

@@ -16,6 +16,9 @@ struct TraceFrame {
     std::string weapon;
     int rounds = 0, clips = 0;
     bool wireframe = false, showFps = false;
+    int points = 0, round = 0, best = 0;
+    std::string state;   // "playing" or "over"
+    std::string objects; // the object census as written, {"Class":n,...}
     std::string line; // the whole line, for messages
 };
 
