@@ -23,6 +23,10 @@ public:
     void draw(Camera* camera) override;
     void update(float dt) override;
 
+    // The figure is never removed, even with its health used up: the control
+    // step, the camera, the display and every zombie hold on to it.
+    void destroy(float /*delay*/) override {}
+
     void collide(Object* other) override;
     void collideWithPistolPowerup(PistolPowerup* powerup) override;
     void collideWithShotgunPowerup(ShotgunPowerup* powerup) override;

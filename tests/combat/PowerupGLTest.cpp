@@ -8,6 +8,7 @@
 #include "combat/ShotgunPowerup.h"
 #include "combat/Weapon.h"
 #include "world/Character.h"
+#include "world/Zombie.h"
 
 #include <functional>
 
@@ -64,4 +65,18 @@ TEST_F(PowerupGLTest, TouchedItGivesOneClipToItsOwnGunAndGoesInTheSameFrame) {
         EXPECT_EQ(figure->getPosition().x, 0.0f) << "a pick-up pushes nobody";
         objects()->clear();
     }
+}
+
+TEST_F(PowerupGLTest, ZombiesNeitherTakeNorArePushedByThem) {
+    player = nullptr; // nothing to chase: the zombie stands
+    auto* zombie = new Zombie(Vector2(0.0f, 0.0f));
+    objects()->add(zombie);
+    objects()->add(new ShotgunPowerup(Vector2(5.0f, 0.0f)));
+    objects()->add(new PistolPowerup(Vector2(0.0f, -3.0f)));
+    for (int i = 0; i < 3; ++i) {
+        objects()->update(0.1f);
+    }
+    EXPECT_EQ(count<Powerup>(), 2);
+    EXPECT_EQ(zombie->getPosition().x, 0.0f);
+    EXPECT_EQ(zombie->getPosition().y, 0.0f);
 }

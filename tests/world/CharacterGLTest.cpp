@@ -117,6 +117,8 @@ TEST_F(CharacterGLTest, PickUpsAddAClipToTheirOwnGunWhicheverIsInHand) {
     EXPECT_TRUE(figure.isMovable());
     EXPECT_TRUE(figure.isSolid());
     EXPECT_EQ(figure.getPitch(), 35.0f);
+    figure.damage(200.0f);
+    EXPECT_FALSE(figure.isMarkedForDestruction()) << "the figure is never removed";
 }
 
 TEST_F(CharacterGLTest, DrawsItselfAndThePistolAtItsPlaceAndHeading) {
