@@ -1,13 +1,13 @@
 // A shot meeting zombies: whom it hurts, what passes through, and the spray.
 
 #include "support/GameDirGLTest.h"
+#include "support/ParticleReset.h"
 #include "support/RandomDraws.h"
 
 #include "app/Globals.h"
 #include "combat/PistolProjectile.h"
 #include "combat/ShotgunProjectile.h"
 #include "physics/ParticleEmitter.h"
-#include "physics/ParticlePool.h"
 #include "physics/ParticleSystem.h"
 #include "world/Zombie.h"
 
@@ -23,25 +23,15 @@ class ProjectileHitGLTest : public GameDirGLTest {
 protected:
     void SetUp() override {
         GameDirGLTest::SetUp();
-        resetParticles();
+        resetParticleSystem();
         points = 0;
         player = nullptr;
         seedForNextDraw(4); // deaths leave no pick-up
     }
     void TearDown() override {
-        resetParticles();
+        resetParticleSystem();
         points = 0;
         GameDirGLTest::TearDown();
-    }
-    static void resetParticles() {
-        ParticleSystem* system = ParticleSystem::getInstance();
-        for (auto* p : system->getParticles()) {
-            Quillmere::Physics::ParticlePool::release(p);
-        }
-        for (ParticleEmitter* e : system->getEmitters()) {
-            delete e;
-        }
-        delete system;
     }
     static ParticleSystem* particles() { return ParticleSystem::getInstance(); }
 };
@@ -65,7 +55,7 @@ TEST_F(ProjectileHitGLTest, AShotHurtsOnlyTheFirstLivingZombieItTouches) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        resetParticles();
+        resetParticleSystem();
         std::vector<Zombie*> zombies;
         for (float health : c.healthBefore) {
             auto* zombie = new Zombie(Vector2(0.0f, 10.0f * zombies.size()));
