@@ -1,6 +1,8 @@
-// One world update and one rendered frame of the field, as the game runs
-// them, beside a bare clear-and-swap loop measured in the same run: how close
-// the frame comes to what the renderer allows at all.
+// Whole frames of the game, the world update and the rendered frame, beside a
+// bare clear-and-swap loop measured in the same run: how close a frame comes
+// to what the renderer allows at all. Two worlds: the field alone (the
+// survivor on the field), and a fight: the scene's four zombies come to the
+// survivor, two pick-ups, thirty shots in flight and a thousand particles.
 // Run under a display from the game's folder (it reads res/):
 //   cd build/game && xvfb-run -s '-screen 0 1024x768x24 -noreset' ../bench/bench_frame
 
@@ -10,81 +12,36 @@
 #include "app/Renderer.h"
 #include "app/Scene.h"
 #include "app/StartUp.h"
-#include "assets/MD2Model.h"
 #include "assets/OBJModel.h"
+#include "assets/Texture2DManager.h"
 #include "combat/Pistol.h"
+#include "combat/PistolPowerup.h"
+#include "combat/PistolProjectile.h"
 #include "combat/Shotgun.h"
+#include "combat/ShotgunPowerup.h"
+#include "core/Camera.h"
 #include "core/ClockHighDef.h"
-#include "world/MovingObject.h"
+#include "physics/ParticleEmitter.h"
+#include "physics/ParticlePool.h"
+#include "physics/ParticleSystem.h"
+#include "world/Character.h"
 #include "world/ObjectList.h"
+#include "world/Zombie.h"
 
 #include <SDL.h>
 #include <SDL_opengl.h>
 #include <benchmark/benchmark.h>
 
-#include <cmath>
-#include <cstdlib>
 #include <iterator>
+#include <vector>
 
 namespace {
 
-// A zombie-sized figure walking a circle around the tree.
-class Walker : public MovingObject {
-public:
-    Walker(float angle, float radius)
-        : MovingObject(Vector2(), Vector3(1.0f, 1.0f, 1.0f), 23.0f, "res/zombie"), angle(angle),
-          radius(radius) {
-        model->setAnimation("crwalk");
-        place();
-    }
-    void collide(Object*) override {}
-    bool isMovable() override { return true; }
-    float getRadius() override { return 16.0f; }
-    void update(float dt) override {
-        angle += dt * 0.3f;
-        Vector2 target(std::sin(angle) * radius, std::cos(angle) * radius);
-        velocity = (target - position) * (1.0f / (dt > 0.0f ? dt : 1.0f));
-        setHeading(angle * 57.29578f + 90.0f);
-        MovingObject::update(dt);
-    }
+using Quillmere::Physics::ParticleSystem;
 
-private:
-    void place() { position = Vector2(std::sin(angle) * radius, std::cos(angle) * radius); }
-    float angle;
-    float radius;
-};
+const float DT = 1.0f / 60.0f;
 
-// A shot in flight: a short bright streak, wrapping round the field.
-class Streak : public MovingObject {
-public:
-    explicit Streak(int i)
-        : MovingObject(Vector2(-300.0f + 20.0f * i, -350.0f + 23.0f * i), Vector3(1.0f, 1.0f, 1.0f),
-                       0.0f, "") {
-        velocity = Vector2(std::sin(i * 0.7f) * 200.0f, std::cos(i * 0.7f) * 200.0f);
-    }
-    void collide(Object*) override {}
-    bool isSolid() override { return false; }
-    float getRadius() override { return 0.1f; }
-    void update(float dt) override {
-        MovingObject::update(dt);
-        if (std::fabs(position.x) > 390.0f || std::fabs(position.y) > 390.0f) {
-            position = Vector2(0.0f, 0.0f);
-        }
-    }
-    void draw(Camera*) override {
-        glDisable(GL_LIGHTING);
-        glDisable(GL_TEXTURE_2D);
-        glColor3f(1.0f, 0.9f, 0.4f);
-        glBegin(GL_LINES);
-        glVertex3f(position.x, 30.0f, position.y);
-        glVertex3f(position.x - velocity.x * 0.02f, 30.0f, position.y - velocity.y * 0.02f);
-        glEnd();
-        glEnable(GL_TEXTURE_2D);
-        glEnable(GL_LIGHTING);
-    }
-};
-
-bool setUpWorld() {
+bool setUpField() {
     static bool ready = false;
     static bool tried = false;
     if (!tried) {
@@ -99,14 +56,9 @@ bool setUpWorld() {
             return false;
         }
         setUpFixedOpenGLState();
-        createScene();
-        ObjectList* list = Singleton<ObjectList>::getInstance();
-        for (int i = 0; i < 4; ++i) {
-            list->add(new Walker(i * 1.5708f, 120.0f + 20.0f * i));
-        }
-        for (int i = 0; i < 30; ++i) {
-            list->add(new Streak(i));
-        }
+        // The display as the game draws it.
+        font.init("res/arialBlack.ttf", 20);
+        shellTexture = Texture2DManager::getInstance()->load("res/shell.tga");
         Quillmere::setClock(new Quillmere::ClockHighDef());
         water.loadTexture();
         ready = true;
@@ -114,14 +66,91 @@ bool setUpWorld() {
     return ready;
 }
 
+// An empty world and a fresh particle system.
+void clearWorld() {
+    Singleton<ObjectList>::getInstance()->clear();
+    player = nullptr;
+    ParticleSystem* system = ParticleSystem::getInstance();
+    for (auto* p : system->getParticles()) {
+        Quillmere::Physics::ParticlePool::release(p);
+    }
+    for (auto* e : system->getEmitters()) {
+        delete e;
+    }
+    delete system;
+}
+
+template <class T> std::vector<T*> all() {
+    std::vector<T*> found;
+    for (Object* object : Singleton<ObjectList>::getInstance()->getObjects()) {
+        if (auto* t = dynamic_cast<T*>(object)) {
+            found.push_back(t);
+        }
+    }
+    return found;
+}
+
+// Keeps thirty shots in the air, in view ahead of the survivor and clear of
+// the zombies around it; they fly out of their lifetime and are replaced.
+void keepShotsFlying() {
+    ObjectList* list = Singleton<ObjectList>::getInstance();
+    for (size_t i = all<Projectile>().size(); i < 30; ++i) {
+        float across = (i % 2 == 0) ? 90.0f : 270.0f;
+        list->add(new PistolProjectile(Vector2(-150.0f + 10.0f * i, -250.0f - 5.0f * i), across));
+    }
+}
+
+// Two clips lying in view, out of the survivor's reach; replaced when gone.
+void keepPickUps() {
+    ObjectList* list = Singleton<ObjectList>::getInstance();
+    if (all<PistolPowerup>().empty()) {
+        list->add(new PistolPowerup(Vector2(-60.0f, -140.0f)));
+    }
+    if (all<ShotgunPowerup>().empty()) {
+        list->add(new ShotgunPowerup(Vector2(60.0f, -140.0f)));
+    }
+}
+
+// The scene as the game makes it, with its zombies risen and come to the
+// survivor, and ten hits' sprays lying at their feet for the whole run.
+void buildFight() {
+    clearWorld();
+    createScene();
+    for (int i = 0; i < 12 * 60; ++i) {
+        updateWorld(DT);
+    }
+    ParticleSystem* system = ParticleSystem::getInstance();
+    std::vector<Zombie*> zombies = all<Zombie>();
+    for (int i = 0; i < 10; ++i) {
+        auto* spray = Projectile::addSpray(system, zombies[i % zombies.size()]->getPosition());
+        spray->burstsPerSecond = 0.0f;
+        spray->endless = true;
+        spray->life.value = 1e9f;
+    }
+    system->update();
+    keepPickUps();
+    keepShotsFlying();
+}
+
+void buildField() {
+    clearWorld();
+    player = new Character(Vector2(0.0f, -30.0f));
+    Singleton<ObjectList>::getInstance()->add(player);
+    if (camera == nullptr) {
+        camera = new Camera();
+    }
+}
+
 void reportFps(benchmark::State& state) {
     state.counters["fps"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+const char* const NO_WORLD = "no window or no res/ (run under a display from build/game)";
+
 void BM_ClearAndSwap(benchmark::State& state) {
-    if (!setUpWorld()) {
-        state.SkipWithError("no window or no res/ (run under a display from build/game)");
+    if (!setUpField()) {
+        state.SkipWithError(NO_WORLD);
         return;
     }
     for (auto _ : state) {
@@ -133,29 +162,52 @@ void BM_ClearAndSwap(benchmark::State& state) {
 }
 BENCHMARK(BM_ClearAndSwap)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-void BM_WorldFrame(benchmark::State& state) {
-    if (!setUpWorld()) {
-        state.SkipWithError("no window or no res/ (run under a display from build/game)");
+// Frames of the world that build makes; a fight keeps its shots and pick-ups
+// topped up between frames, untimed.
+void runFrames(benchmark::State& state, void (*build)(), bool fight) {
+    if (!setUpField()) {
+        state.SkipWithError(NO_WORLD);
         return;
     }
+    build();
     for (auto _ : state) {
-        updateWorld(1.0f / 60.0f);
+        updateWorld(DT);
         renderFrame();
         glFinish();
+        if (fight) {
+            state.PauseTiming();
+            keepPickUps();
+            keepShotsFlying();
+            state.ResumeTiming();
+        }
     }
-    state.counters["objects"] =
-        static_cast<double>(Singleton<ObjectList>::getInstance()->getObjects().size());
+    state.counters["zombies"] = static_cast<double>(all<Zombie>().size());
+    state.counters["pickUps"] = static_cast<double>(all<Powerup>().size());
+    state.counters["shots"] = static_cast<double>(all<Projectile>().size());
+    state.counters["particles"] =
+        static_cast<double>(ParticleSystem::getInstance()->getParticles().size());
     reportFps(state);
+    clearWorld();
 }
-BENCHMARK(BM_WorldFrame)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_FieldFrame(benchmark::State& state) {
+    runFrames(state, buildField, false);
+}
+BENCHMARK(BM_FieldFrame)->UseRealTime()->Unit(benchmark::kMillisecond);
+
+void BM_FightFrame(benchmark::State& state) {
+    runFrames(state, buildFight, true);
+}
+BENCHMARK(BM_FightFrame)->UseRealTime()->Unit(benchmark::kMillisecond);
 
 // One shot as the game makes it: the projectiles created, handed to the
 // object list and given their first update; taken out again untimed.
 template <class Gun> void BM_Shot(benchmark::State& state) {
-    if (!setUpWorld()) {
-        state.SkipWithError("no window or no res/ (run under a display from build/game)");
+    if (!setUpField()) {
+        state.SkipWithError(NO_WORLD);
         return;
     }
+    buildField();
     ObjectList* list = Singleton<ObjectList>::getInstance();
     Gun gun(Vector2(0.0f, -30.0f));
     for (auto _ : state) {
@@ -164,7 +216,7 @@ template <class Gun> void BM_Shot(benchmark::State& state) {
         auto it = list->getObjects().begin();
         std::advance(it, before);
         for (; it != list->getObjects().end(); ++it) {
-            (*it)->update(1.0f / 60.0f);
+            (*it)->update(DT);
         }
         state.PauseTiming();
         it = list->getObjects().begin();
@@ -175,6 +227,7 @@ template <class Gun> void BM_Shot(benchmark::State& state) {
         list->update(0.0f);
         state.ResumeTiming();
     }
+    clearWorld();
 }
 BENCHMARK_TEMPLATE(BM_Shot, Pistol)->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(BM_Shot, Shotgun)->Unit(benchmark::kMicrosecond);

@@ -5,6 +5,7 @@
 #include "core/Logger.h"
 #include "world/Character.h"
 #include "world/ObjectList.h"
+#include "world/SpawnPoint.h"
 #include "world/Tree.h"
 
 #include <cstdlib>
@@ -19,6 +20,11 @@ void createScene() {
     objects->add(player);
     camera = new Camera();
     objects->add(new Tree(Vector2(0.0f, 0.0f)));
+    // One grave stone in each quarter; opposite stones share an interval.
+    objects->add(new SpawnPoint(Vector2(200.0f, 200.0f), 15.0f));
+    objects->add(new SpawnPoint(Vector2(-200.0f, 200.0f), 10.0f));
+    objects->add(new SpawnPoint(Vector2(-200.0f, -200.0f), 15.0f));
+    objects->add(new SpawnPoint(Vector2(200.0f, -200.0f), 10.0f));
 }
 
 void createSceneOrEnd(bool progress) {

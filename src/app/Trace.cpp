@@ -3,10 +3,13 @@
 #include "app/BestScore.h"
 #include "app/Globals.h"
 #include "app/Round.h"
+#include "combat/Powerup.h"
+#include "combat/ShotgunPowerup.h"
 #include "core/Camera.h"
 #include "world/Character.h"
 #include "world/Object.h"
 #include "world/ObjectList.h"
+#include "world/Zombie.h"
 
 #include <cxxabi.h>
 
@@ -15,6 +18,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <list>
 #include <map>
 #include <typeinfo>
 
@@ -48,6 +52,37 @@ std::string className(const Object& object) {
     std::string name = (status == 0 && readable != nullptr) ? readable : mangled;
     std::free(readable);
     return name;
+}
+
+const char* zombieState(const Zombie& zombie) {
+    if (zombie.isMarkedForDestruction()) {
+        return "dying";
+    }
+    if (zombie.isAttacking()) {
+        return "attacking";
+    }
+    return zombie.isRunning() ? "running" : "walking";
+}
+
+std::string groundPoint(Object& object) {
+    return "{\"x\":" + number(object.getPosition().x) + ",\"z\":" + number(object.getPosition().y);
+}
+
+// The zombies and the pick-ups in list order, oldest first.
+std::string zombiesAndPowerups(const std::list<Object*>& objects) {
+    std::string zombies, powerups;
+    for (Object* object : objects) {
+        if (auto* zombie = dynamic_cast<Zombie*>(object)) {
+            zombies += (zombies.empty() ? "" : ",") + groundPoint(*zombie);
+            zombies += ",\"health\":" + number(zombie->getHealth());
+            zombies += ",\"state\":\"" + std::string(zombieState(*zombie)) + "\"}";
+        } else if (dynamic_cast<Powerup*>(object) != nullptr) {
+            const char* kind = dynamic_cast<ShotgunPowerup*>(object) ? "shotgun" : "pistol";
+            powerups += (powerups.empty() ? "" : ",") + groundPoint(*object);
+            powerups += ",\"kind\":\"" + std::string(kind) + "\"}";
+        }
+    }
+    return ",\"zombies\":[" + zombies + "],\"powerups\":[" + powerups + "]";
 }
 
 } // namespace
@@ -121,8 +156,9 @@ std::string Trace::formatFrame(unsigned long frame, double t, float dt) {
     s += ",\"minFilterNearest\":" + flag(minFilterNearest);
     s += ",\"viewCulling\":" + flag(viewCulling) + "}";
 
+    const std::list<Object*>& objects = Singleton<ObjectList>::getInstance()->getObjects();
     std::map<std::string, int> counts;
-    for (const Object* object : Singleton<ObjectList>::getInstance()->getObjects()) {
+    for (const Object* object : objects) {
         counts[className(*object)] += 1;
     }
     s += ",\"objects\":{";
@@ -131,6 +167,8 @@ std::string Trace::formatFrame(unsigned long frame, double t, float dt) {
         s += (first ? "\"" : ",\"") + entry.first + "\":" + std::to_string(entry.second);
         first = false;
     }
-    s += "}}";
+    s += "}";
+    s += zombiesAndPowerups(objects);
+    s += "}";
     return s;
 }

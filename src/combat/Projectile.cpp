@@ -1,5 +1,9 @@
 #include "combat/Projectile.h"
 
+#include "physics/ParticleEmitter.h"
+#include "physics/ParticleSystem.h"
+#include "world/Zombie.h"
+
 #include <SDL_opengl.h>
 
 #include <cmath>
@@ -22,6 +26,38 @@ void Projectile::update(float dt) {
 
 void Projectile::collide(Object* other) {
     other->collideWithProjectile(this);
+}
+
+void Projectile::collideWithZombie(Zombie* zombie) {
+    if (isMarkedForDestruction() || zombie->isMarkedForDestruction()) {
+        return;
+    }
+    destroy(0.0f);
+    zombie->damage(damage);
+    using Quillmere::Physics::ParticleSystem;
+    ParticleSystem* system = ParticleSystem::getInstance();
+    addSpray(system, position);
+    system->setGravity(Quillmere::Vector3f(0.0f, -90.8f, 0.0f));
+}
+
+Quillmere::Physics::ParticleEmitter*
+Projectile::addSpray(Quillmere::Physics::ParticleSystem* system, const Vector2& at) {
+    auto* e = new Quillmere::Physics::ParticleEmitter();
+    system->addEmitter(e);
+    e->system = system;
+    e->burstsPerSecond = 0.25f;
+    e->particlesPerBurst = 100.0f;
+    e->life.value = 10.0f;
+    e->directionX.variance = 0.5f;
+    e->directionY.variance = 0.5f;
+    // A whole burst pending: the first update sprays at once.
+    e->accumulator = 1.0f;
+    e->position = Quillmere::Vector3f(at.x, 0.0f, at.y);
+    e->speed.value = 60.0f;
+    e->speed.variance = 0.5f;
+    e->endless = false;
+    e->timeToLive = 5.0f;
+    return e;
 }
 
 void Projectile::draw(Camera* /*camera*/) {

@@ -9,7 +9,9 @@
 #include "core/Camera.h"
 #include "core/ClockHighDef.h"
 #include "world/Character.h"
+#include "world/SpawnPoint.h"
 #include "world/Tree.h"
+#include "world/Zombie.h"
 
 #include <SDL.h>
 
@@ -160,14 +162,25 @@ TEST_F(ControlsGLTest, TheSceneStartsBehindTheFigureAndTheCameraFollowsIt) {
     createScene();
     ASSERT_NE(player, nullptr);
     ASSERT_NE(camera, nullptr);
-    const auto& list = objects()->getObjects();
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list.front(), player);
-    EXPECT_NE(dynamic_cast<Tree*>(list.back()), nullptr);
+    std::vector<Object*> list(objects()->getObjects().begin(), objects()->getObjects().end());
+    ASSERT_EQ(list.size(), 6u);
+    EXPECT_EQ(list[0], player);
+    EXPECT_NE(dynamic_cast<Tree*>(list[1]), nullptr);
     EXPECT_EQ(player->getPosition().x, 0.0f);
     EXPECT_EQ(player->getPosition().y, -30.0f);
+    // The grave stones in their order, opposite ones sharing an interval.
+    const float stones[4][3] = {{200, 200, 15}, {-200, 200, 10}, {-200, -200, 15}, {200, -200, 10}};
+    for (int i = 0; i < 4; ++i) {
+        auto* stone = dynamic_cast<SpawnPoint*>(list[2 + i]);
+        ASSERT_NE(stone, nullptr) << "object " << 2 + i;
+        EXPECT_EQ(stone->getPosition().x, stones[i][0]);
+        EXPECT_EQ(stone->getPosition().y, stones[i][1]);
+        EXPECT_EQ(stone->getInterval(), stones[i][2]);
+    }
+    EXPECT_EQ(count<Zombie>(), 0) << "no zombie before the stones raise them";
 
     updateWorld(0.01f);
+    EXPECT_EQ(count<Zombie>(), 4);
     EXPECT_FLOAT_EQ(camera->getPosition().x, 0.0f);
     EXPECT_FLOAT_EQ(camera->getPosition().y, 60.0f);
     EXPECT_EQ(camera->getYaw(), 0.0f);

@@ -1,18 +1,27 @@
 // Renders whole frames of the field from the generated content and reads them
 // back: ground, fence ring, tree, water and fog where the world puts them.
 
+#include "support/FakeClock.h"
 #include "support/Frame.h"
 #include "support/GLContext.h"
+#include "support/GameFont.h"
+#include "support/ParticleReset.h"
+#include "support/RandomDraws.h"
 #include "support/TestFiles.h"
 
 #include "app/Globals.h"
+#include "app/MainLoop.h"
 #include "app/Renderer.h"
 #include "app/StartUp.h"
 #include "assets/OBJModel.h"
+#include "assets/Texture2DManager.h"
+#include "combat/Weapon.h"
 #include "core/Camera.h"
 #include "core/ClockHighDef.h"
+#include "world/Character.h"
 #include "world/ObjectList.h"
 #include "world/Tree.h"
+#include "world/Zombie.h"
 
 #include <GL/glu.h>
 #include <unistd.h>
@@ -150,8 +159,8 @@ TEST_F(FrameGLTest, FieldIsLitAndTexturedGrass) {
 
 TEST_F(FrameGLTest, FenceStandsOnAllFourSidesOfTheSquare) {
     struct Side {
-        float camX, camZ, yaw;  // 150 units inside, facing the fence
-        float fenceX, fenceZ;   // a point on the fence line ahead
+        float camX, camZ, yaw; // 150 units inside, facing the fence
+        float fenceX, fenceZ;  // a point on the fence line ahead
     };
     const Side sides[] = {{250, 30, 90, 400, 30},
                           {-30, 250, 180, 30, 400}, // yaw 180 looks along +z
@@ -237,4 +246,57 @@ TEST_F(FrameGLTest, WaterLiesBeyondTheCornerAndDrifts) {
     // The surface moves from frame to frame: its texture drifts and its rows roll.
     Frame second = render();
     EXPECT_GT(changedAround(first, second, x, y, 40, 0), 100);
+}
+
+TEST_F(FrameGLTest, AKillingBlastSpraysRedAtTheZombiesFeet) {
+    // The survivor with a zombie 60 units ahead, as close as one comes; the
+    // frames are the game's, with the engine clock at 30 frames a second.
+    ScopedFakeClock clock;
+    clock.clock.tickDelta = 1.0f / 30.0f;
+    resetParticleSystem();
+    auto* figure = new Character(Vector2(0.0f, -30.0f));
+    player = figure;
+    Singleton<ObjectList>::getInstance()->add(figure);
+    auto* zombie = new Zombie(Vector2(0.0f, -90.0f));
+    Singleton<ObjectList>::getInstance()->add(zombie);
+    seedForNextDraw(4); // no pick-up to confuse the picture
+    // The display as the game shows it, for the picture kept.
+    loadGameFont();
+    shellTexture = Texture2DManager::getInstance()->load("res/shell.tga");
+    auto frame = [this] {
+        updateWorld(1.0f / 30.0f);
+        return render();
+    };
+    frame(); // the display leaves its alpha test for the next frame, as in play
+    Frame before = frame();
+
+    figure->getWeapon(1)->shoot(figure->getPosition(), 0.0f);
+    int frames = 0;
+    while (!zombie->isMarkedForDestruction() && frames < 10) {
+        frame();
+        frames += 1;
+    }
+    ASSERT_TRUE(zombie->isMarkedForDestruction()) << "the blast did not kill";
+    frame();
+    Frame after = frame();
+    after.save("zombie-spray");
+
+    // Additive red on the grass: red at its brightest over the green.
+    auto hotRed = [](const Frame& f, int x, int y) {
+        int n = 0;
+        for (int j = y - 60; j <= y + 60; ++j) {
+            for (int i = x - 120; i <= x + 120; ++i) {
+                const unsigned char* p = f.at(i, j);
+                n += p[0] > 240 && p[0] > p[1] + 100;
+            }
+        }
+        return n;
+    };
+    int x, y;
+    ASSERT_TRUE(project(0.0f, 0.0f, -90.0f, &x, &y));
+    EXPECT_EQ(hotRed(before, x, y), 0);
+    EXPECT_GT(hotRed(after, x, y), 40);
+    player = nullptr;
+    shellTexture = nullptr;
+    resetParticleSystem();
 }

@@ -70,5 +70,12 @@ protected:
         return dir;
     }
 
+    // Pointer and keyboard input through the X server, as a person gives it.
+    static void xdotool(const std::string& args) {
+        int status = -1;
+        runCommand("xdotool " + args, &status);
+        ASSERT_EQ(status, 0) << "xdotool " << args;
+    }
+
     std::unique_ptr<GameTrace> trace;
 };

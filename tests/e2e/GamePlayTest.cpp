@@ -13,12 +13,6 @@ namespace {
 
 using GamePlayTest = GameFixture;
 
-void xdotool(const std::string& args) {
-    int status = -1;
-    runCommand("xdotool " + args, &status);
-    ASSERT_EQ(status, 0) << "xdotool " << args;
-}
-
 void holdFor(int ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(ms));
 }

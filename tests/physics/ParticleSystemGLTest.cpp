@@ -1,10 +1,10 @@
 #include "assets/Texture2DManager.h"
+#include "combat/Projectile.h"
 #include "core/Random.h"
 #include "physics/Particle.h"
 #include "physics/ParticleEmitter.h"
 #include "physics/ParticlePool.h"
 #include "physics/ParticleSystem.h"
-#include "physics/SprayEmitter.h"
 #include "support/FakeClock.h"
 #include "support/GLContext.h"
 #include "support/TestFiles.h"
@@ -253,7 +253,7 @@ TEST_F(ParticleDrawGLTest, AProjectileSprayFrame) {
     glTranslatef(0.0f, -20.0f, -90.0f);
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     system->setGravity(Vector3f(0.0f, -90.8f, 0.0f));
-    addSprayEmitter(system);
+    Projectile::addSpray(system, Vector2());
     clock.clock.tickDelta = 1.0f / 30.0f;
     for (int frame = 0; frame < 10; ++frame) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

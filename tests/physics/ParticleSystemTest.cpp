@@ -1,6 +1,6 @@
+#include "combat/Projectile.h"
 #include "physics/Force.h"
 #include "physics/ParticleTestSupport.h"
-#include "physics/SprayEmitter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -188,7 +188,7 @@ TEST_F(ParticleTest, ParticlesEverAllocatedEqualTheMostAliveAtOnce) {
     for (int frame = 0; frame < 30 * 40; ++frame) {
         float t = frame * dt;
         if (nextHit < 3 && t >= hits[nextHit]) {
-            addSprayEmitter(system);
+            Projectile::addSpray(system, Vector2());
             nextHit += 1;
         }
         // The list peaks inside an update: the emitters add their bursts

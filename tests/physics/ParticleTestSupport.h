@@ -6,6 +6,7 @@
 #include "physics/ParticlePool.h"
 #include "physics/ParticleSystem.h"
 #include "support/FakeClock.h"
+#include "support/ParticleReset.h"
 
 #include <gtest/gtest.h>
 
@@ -28,13 +29,7 @@ protected:
 
     void TearDown() override {
         refill();
-        for (Particle* p : system->getParticles()) {
-            ParticlePool::release(p);
-        }
-        for (ParticleEmitter* e : system->getEmitters()) {
-            delete e;
-        }
-        delete system;
+        resetParticleSystem();
     }
 
     // An emitter attached to the system, emitting straight away on the next

@@ -32,6 +32,33 @@ std::optional<std::string> traceValue(const std::string& line, const std::string
     return value;
 }
 
+namespace {
+
+// The objects of the list under key, each read with its own keys.
+std::vector<TraceThing> traceList(const std::string& line, const std::string& key,
+                                  const std::string& kindKey) {
+    std::vector<TraceThing> things;
+    size_t at = line.find("\"" + key + "\":[");
+    if (at == std::string::npos) {
+        return things;
+    }
+    size_t end = line.find(']', at);
+    for (at = line.find('{', at); at < end; at = line.find('{', at)) {
+        size_t close = line.find('}', at);
+        std::string item = line.substr(at, close - at + 1);
+        auto number = [&](const char* name) {
+            auto v = traceValue(item, name);
+            return v ? std::strtod(v->c_str(), nullptr) : 0.0;
+        };
+        things.push_back(
+            {number("x"), number("z"), number("health"), traceValue(item, kindKey).value_or("")});
+        at = close;
+    }
+    return things;
+}
+
+} // namespace
+
 std::optional<TraceFrame> parseTraceLine(const std::string& line) {
     if (line.empty() || line.front() != '{' || line.back() != '}') {
         return std::nullopt;
@@ -58,9 +85,9 @@ std::optional<TraceFrame> parseTraceLine(const std::string& line) {
     f.weapon = traceValue(line, "weapon").value_or("");
     f.rounds = static_cast<int>(number("rounds"));
     f.clips = static_cast<int>(number("clips"));
+    f.points = static_cast<int>(number("points"));
     f.wireframe = traceValue(line, "wireframe", "flags").value_or("") == "true";
     f.showFps = traceValue(line, "showFps", "flags").value_or("") == "true";
-    f.points = static_cast<int>(number("points"));
     f.round = static_cast<int>(number("round"));
     f.best = static_cast<int>(number("best"));
     f.state = traceValue(line, "state").value_or("");
@@ -69,6 +96,8 @@ std::optional<TraceFrame> parseTraceLine(const std::string& line) {
         census += std::string("\"objects\":").size();
         f.objects = line.substr(census, line.find('}', census) + 1 - census);
     }
+    f.zombies = traceList(line, "zombies", "state");
+    f.powerups = traceList(line, "powerups", "kind");
     return f;
 }
 

@@ -5,6 +5,13 @@
 #include <string>
 #include <vector>
 
+// A zombie or a pick-up as the trace lists it; kind is the zombie's state
+// or the pick-up's kind.
+struct TraceThing {
+    double x = 0.0, z = 0.0, health = 0.0;
+    std::string kind;
+};
+
 // One line of the game's trace, the fields the tests look at.
 struct TraceFrame {
     long frame = 0;
@@ -14,11 +21,12 @@ struct TraceFrame {
     bool hasCamera = false;
     double cameraX = 0.0, cameraZ = 0.0, yaw = 0.0, pitch = 0.0;
     std::string weapon;
-    int rounds = 0, clips = 0;
+    int rounds = 0, clips = 0, points = 0;
     bool wireframe = false, showFps = false;
-    int points = 0, round = 0, best = 0;
+    int round = 0, best = 0;
     std::string state;   // "playing" or "over"
     std::string objects; // the object census as written, {"Class":n,...}
+    std::vector<TraceThing> zombies, powerups;
     std::string line; // the whole line, for messages
 };
 

@@ -117,6 +117,9 @@ TEST_F(CharacterGLTest, PickUpsAddAClipToTheirOwnGunWhicheverIsInHand) {
     EXPECT_TRUE(figure.isMovable());
     EXPECT_TRUE(figure.isSolid());
     EXPECT_EQ(figure.getPitch(), 35.0f);
+    // Used-up health marks the figure at once; the round's end takes over.
+    figure.damage(200.0f);
+    EXPECT_TRUE(figure.isDestroyed());
 }
 
 TEST_F(CharacterGLTest, DrawsItselfAndThePistolAtItsPlaceAndHeading) {
