@@ -13,7 +13,7 @@ PACKAGES=(
   libvorbis-dev fonts-dejavu-core
   # tests, tools and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick netpbm libstb-dev libtinyobjloader-dev
+  xvfb xauth xdotool x11-utils imagemagick netpbm libstb-dev libtinyobjloader-dev gcovr
   # sample models written by other programs, for the loaders' cross-checks
   assimp-testmodels glmark2-data
 )
