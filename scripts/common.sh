@@ -21,3 +21,11 @@ build_tree() {
     return 1
   fi
 }
+
+# build_sanitize_tree DIR: the tree built by clang under AddressSanitizer and
+# UndefinedBehaviorSanitizer, which also gives the fuzz targets their bounded
+# runs under the same sanitizers.
+build_sanitize_tree() {
+  CC=clang CXX=clang++ build_tree "$1" "" -DMORROWFEN_SANITIZE=ON \
+    -DMORROWFEN_FUZZ=ON -DMORROWFEN_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+}

@@ -23,10 +23,7 @@ build_tree "$ROOT/build" ""
 run_suite "$ROOT/build"
 
 if [ $quick -eq 0 ]; then
-  # The second tree is built by clang, which also gives the fuzz targets their
-  # bounded runs under the same sanitizers.
-  CC=clang CXX=clang++ build_tree "$ROOT/build-sanitize" "" -DMORROWFEN_SANITIZE=ON \
-    -DMORROWFEN_FUZZ=ON -DMORROWFEN_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+  build_sanitize_tree "$ROOT/build-sanitize"
   # Libraries outside our code (Mesa, X11, SDL) keep allocations until exit on
   # purpose, as does the game; leaks are not what this run looks for.
   ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
