@@ -3,6 +3,7 @@
 #include "assets/Model.h"
 #include "assets/OBJModelData.h"
 
+#include <set>
 #include <string>
 
 // A static Wavefront OBJ model with its MTL materials, drawn from
@@ -30,4 +31,7 @@ public:
 
 private:
     OBJModelData data;
+    // Colour maps that failed once; the cache would try them again, and
+    // report them anew, on every draw of every mesh.
+    std::set<std::string> missingColorMaps;
 };

@@ -5,16 +5,33 @@
 #include <SDL_opengl.h>
 
 #include <memory>
+#include <set>
+#include <stdexcept>
 
 Object::Object(const Vector2& position, const Vector3& scale, float heightOffset,
                const std::string& modelName)
     : position(position), heading(0.0f), scale(scale), model(nullptr), heightOffset(heightOffset) {
-    if (!modelName.empty()) {
-        std::unique_ptr<MD2Model> loaded(new MD2Model(modelName + ".md2"));
-        loaded->loadTexture(modelName + ".tga");
-        loaded->setTexture(modelName + ".tga");
-        model = loaded.release();
+    if (modelName.empty()) {
+        return;
     }
+    const std::string modelFile = modelName + ".md2";
+    std::unique_ptr<MD2Model> loaded;
+    try {
+        loaded.reset(new MD2Model(modelFile));
+    } catch (const std::runtime_error& e) {
+        // The loader's reason alone does not say which of the figures' files
+        // is at fault.
+        throw std::runtime_error(modelFile + ": " + e.what());
+    }
+    // Shots and zombies are made again and again from the same files: a skin
+    // that failed once is not tried, and reported, anew for each of them.
+    static std::set<std::string> missingSkins;
+    const std::string skinFile = modelName + ".tga";
+    if (missingSkins.count(skinFile) == 0 && !loaded->loadTexture(skinFile)) {
+        missingSkins.insert(skinFile);
+    }
+    loaded->setTexture(skinFile);
+    model = loaded.release();
 }
 
 Object::~Object() { delete model; }

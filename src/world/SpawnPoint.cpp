@@ -40,7 +40,6 @@ void SpawnPoint::raise() {
     } catch (const std::runtime_error& e) {
         // A zombie whose model cannot be read does not rise; the stone tries
         // again after its interval.
-        std::cerr << "Unable to raise a zombie from " << Zombie::MODEL << ".md2: " << e.what()
-                  << std::endl;
+        std::cerr << "Unable to raise a zombie: " << e.what() << std::endl;
     }
 }

@@ -101,7 +101,6 @@ void Zombie::leavePickUp() {
         }
     } catch (const std::runtime_error& e) {
         // A pick-up whose model cannot be read is left out; play goes on.
-        std::cerr << "Unable to leave a pick-up from " << Powerup::MODEL << ".md2: " << e.what()
-                  << std::endl;
+        std::cerr << "Unable to leave a pick-up: " << e.what() << std::endl;
     }
 }

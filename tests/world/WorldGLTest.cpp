@@ -1,4 +1,5 @@
 #include "support/GLContext.h"
+#include "support/TestFiles.h"
 
 #include "core/Camera.h"
 #include "world/Object.h"
@@ -7,6 +8,9 @@
 #include <GL/glu.h>
 
 #include <cmath>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
 
 namespace {
 
@@ -15,6 +19,12 @@ public:
     Marker(Vector2 at, float heading) : Object(at, Vector3(2.0f, 3.0f, 4.0f), 10.0f, "") {
         setHeading(heading);
     }
+    void collide(Object*) override {}
+};
+
+class Figure : public Object {
+public:
+    explicit Figure(const std::string& model) : Object(Vector2(), Vector3(1, 1, 1), 0.0f, model) {}
     void collide(Object*) override {}
 };
 
@@ -52,6 +62,40 @@ TEST_F(ObjectGLTest, DrawWithoutAModelRestoresTheMatrixAndLeavesLightingOn) {
     glGetFloatv(GL_CURRENT_COLOR, colour);
     EXPECT_EQ(colour[0], 1.0f);
     EXPECT_EQ(colour[2], 1.0f);
+}
+
+TEST_F(ObjectGLTest, AModelThatCannotBeReadIsRefusedNamingItsFile) {
+    const std::string dir = makeTestScratchDir("unreadable-models");
+    writeFile(dir + "/notmd2.md2", "IDP3 and nothing more");
+    const struct {
+        std::string model, reason;
+    } cases[] = {
+        {dir + "/absent", dir + "/absent.md2: Couldn't open file"},
+        {dir + "/notmd2", dir + "/notmd2.md2: Bad file ident"},
+    };
+    for (const auto& c : cases) {
+        try {
+            Figure figure(c.model);
+            ADD_FAILURE() << c.model << " was built";
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(std::string(e.what()), c.reason);
+        }
+    }
+}
+
+TEST_F(ObjectGLTest, ASkinThatCannotBeReadIsReportedForTheFirstFigureOnly) {
+    const std::string dir = makeTestScratchDir("skinless");
+    std::filesystem::copy_file(std::string(MORROWFEN_GAME_DIR) + "/res/weapon.md2",
+                               dir + "/bare.md2",
+                               std::filesystem::copy_options::overwrite_existing);
+    ::testing::internal::CaptureStderr();
+    Figure first(dir + "/bare");
+    Figure second(dir + "/bare");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Error: Couldn't create texture 2D from " + dir +
+                  "/bare.tga\nReason: Couldn't open file\n");
+    EXPECT_NE(first.getModel(), nullptr);
+    EXPECT_NE(second.getModel(), nullptr);
 }
 
 TEST_F(WaterGLTest, GridStartsAsOneWaveAlongI) {

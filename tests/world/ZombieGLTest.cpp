@@ -261,6 +261,6 @@ TEST_F(ZombieGLTest, AModelThatCannotBeReadDuringPlayIsReportedAndLeftOut) {
     EXPECT_EQ(count<Powerup>(), 0);
     EXPECT_EQ(points, 10);
     EXPECT_EQ(stone->getSpawnTimer(), 15.0f) << "tries again after its interval";
-    EXPECT_EQ(err, "Unable to raise a zombie from res/zombie.md2: Couldn't open file\n"
-                   "Unable to leave a pick-up from res/shotgun.md2: Couldn't open file\n");
+    EXPECT_EQ(err, "Unable to raise a zombie: res/zombie.md2: Couldn't open file\n"
+                   "Unable to leave a pick-up: res/shotgun.md2: Couldn't open file\n");
 }
