@@ -56,6 +56,13 @@ protected:
 
     OBJModel noField;
 
+    static void pressEnter() {
+        SDL_Event enter{};
+        enter.type = SDL_KEYDOWN;
+        enter.key.keysym.sym = SDLK_RETURN;
+        ASSERT_EQ(SDL_PushEvent(&enter), 0);
+    }
+
     static std::map<std::string, int> census() {
         std::map<std::string, int> counts;
         for (Object* object : objects()->getObjects()) {
@@ -98,10 +105,7 @@ TEST_F(RoundGLTest, SeventeenBlowsEndTheRoundTheWorldStandsStillEnterPlaysAgain)
     still.save("round_over");
     EXPECT_TRUE(still.rgb == ended.rgb) << "the field behind the message changed";
 
-    SDL_Event enter{};
-    enter.type = SDL_KEYDOWN;
-    enter.key.keysym.sym = SDLK_RETURN;
-    ASSERT_EQ(SDL_PushEvent(&enter), 0);
+    pressEnter();
     playFrame(0.01f);
     ASSERT_FALSE(roundOver);
     EXPECT_EQ(roundNumber, 2);
@@ -151,10 +155,7 @@ TEST_F(RoundGLTest, ZombiesFinishASurvivorWhoWalksIntoThemThreeRoundsInARow) {
         ASSERT_TRUE(roundOver) << "still " << health << " health";
         EXPECT_LE(health, 0.0f);
 
-        SDL_Event enter{};
-        enter.type = SDL_KEYDOWN;
-        enter.key.keysym.sym = SDLK_RETURN;
-        ASSERT_EQ(SDL_PushEvent(&enter), 0);
+        pressEnter();
         playFrame(0.1f);
         ASSERT_FALSE(roundOver);
         EXPECT_EQ(census(), fresh) << "what the old round left behind";

@@ -9,7 +9,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 // Starts the real game on the test display, from its own folder, with the
@@ -75,6 +77,18 @@ protected:
         int status = -1;
         runCommand("xdotool " + args, &status);
         ASSERT_EQ(status, 0) << "xdotool " << args;
+    }
+
+    // Holds a mouse button down until the trace shows the game has acted on
+    // it (or the deadline passes), then lets go: as long as a person would,
+    // however slow the frames. The frame that satisfied seen, if any.
+    std::optional<TraceFrame> holdButtonUntil(int button,
+                                              const std::function<bool(const TraceFrame&)>& seen) {
+        long mark = trace->now();
+        xdotool("mousedown " + std::to_string(button));
+        auto frame = trace->waitFor(mark, seen);
+        xdotool("mouseup " + std::to_string(button));
+        return frame;
     }
 
     std::unique_ptr<GameTrace> trace;

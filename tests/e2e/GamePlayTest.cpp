@@ -14,10 +14,6 @@ namespace {
 
 using GamePlayTest = GameFixture;
 
-void holdFor(int ms) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(ms));
-}
-
 // Pure yellow, as only a shot in flight is drawn, near the middle column.
 int yellowShots(const WindowPixels& pixels) {
     int n = 0;
@@ -61,7 +57,7 @@ TEST_F(GamePlayTest, WalkTurnFireReloadSwitchAndToggleWireframe) {
     auto beforeDown = std::chrono::steady_clock::now();
     xdotool("keydown w");
     auto down = std::chrono::steady_clock::now();
-    holdFor(1000);
+    std::this_thread::sleep_for(std::chrono::seconds(1)); // the length of the walk
     auto beforeUp = std::chrono::steady_clock::now();
     xdotool("keyup w");
     auto up = std::chrono::steady_clock::now();
@@ -112,9 +108,8 @@ TEST_F(GamePlayTest, WalkTurnFireReloadSwitchAndToggleWireframe) {
         yellow = yellowShots(*shot);
         const TraceFrame& now = trace.frames().back();
         if (yellow == 0 && now.rounds == 0 && now.clips > 0) {
-            xdotool("mousedown 3");
-            holdFor(300);
-            xdotool("mouseup 3");
+            const int clips = now.clips;
+            holdButtonUntil(3, [&](const TraceFrame& f) { return f.clips < clips; });
         }
     }
     xdotool("mouseup 1");
@@ -155,9 +150,7 @@ TEST_F(GamePlayTest, WalkTurnFireReloadSwitchAndToggleWireframe) {
     auto held = trace.waitFor(trace.now(), [](const TraceFrame& f) { return f.rounds < 12; });
     ASSERT_TRUE(held);
     mark = held->frame;
-    xdotool("mousedown 3");
-    holdFor(300);
-    xdotool("mouseup 3");
+    ASSERT_TRUE(holdButtonUntil(3, [&](const TraceFrame& f) { return f.clips < held->clips; }));
     auto reloaded = trace.waitFor(mark, [](const TraceFrame& f) { return f.rounds == 12; });
     ASSERT_TRUE(reloaded);
     EXPECT_EQ(reloaded->clips, held->clips - 1);
@@ -169,10 +162,17 @@ TEST_F(GamePlayTest, WalkTurnFireReloadSwitchAndToggleWireframe) {
     ASSERT_TRUE(shotgun);
     EXPECT_EQ(shotgun->rounds, 6);
 
-    // Ten presses of F3, each held for a moment: ten toggles, not one a frame.
+    // Ten presses of F3, each held until the game has seen it and then for
+    // a few frames more: ten toggles, not one a frame.
     long from = trace.now();
     for (int i = 0; i < 10; ++i) {
-        ASSERT_TRUE(pressKey(window, "F3"));
+        const bool before = trace.frames().back().wireframe;
+        long mark = trace.now();
+        xdotool("keydown F3");
+        auto seen = trace.waitFor(mark, [&](const TraceFrame& f) { return f.wireframe != before; });
+        ASSERT_TRUE(seen);
+        ASSERT_TRUE(trace.waitFor(seen->frame + 3, [](const TraceFrame&) { return true; }));
+        xdotool("keyup F3");
         // Let the game see the key up before the next press.
         long released = trace.now();
         ASSERT_TRUE(trace.waitFor(released + 1, [](const TraceFrame&) { return true; }));

@@ -69,10 +69,9 @@ TEST_F(GameZombiesTest, AScriptedPlayerScoresThirtyInAMinuteAndPicksUpAClip) {
             break;
         }
         if (f.rounds == 0 && f.clips > 0) {
-            // Let go before the reload is over, or it would start another.
-            xdotool("mousedown 3");
-            std::this_thread::sleep_for(std::chrono::milliseconds(200));
-            xdotool("mouseup 3");
+            // Let go once the reload has begun, or it would start another.
+            const int clips = f.clips;
+            holdButtonUntil(3, [&](const TraceFrame& g) { return g.clips < clips; });
         }
         // Fetch a clip while it lies; otherwise face the nearest living zombie.
         const TraceThing* clip = nearest(f.powerups, f, "pistol");
