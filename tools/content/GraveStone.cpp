@@ -8,24 +8,6 @@
 
 namespace content {
 
-namespace {
-
-// Granite, lichen and moss: x and y in texels.
-Color stone(float x, float y, float height) {
-    Color c = shade(rgb(128, 128, 122), 0.8f + 0.35f * fbm(x * 0.04f, y * 0.04f, 5, 201u));
-    float speck = hashUnit(int(x), int(y), 203u);
-    c = shade(c, speck > 0.93f ? 1.2f : (speck < 0.06f ? 0.75f : 1.0f));
-    float lichen = smoothstep(0.62f, 0.7f, fbm(x * 0.08f + 5, y * 0.08f, 4, 205u));
-    c = mix(c, rgb(150, 150, 90), 0.6f * lichen);
-    // Moss and damp creep up from the ground; rain streaks run down.
-    float moss = smoothstep(0.35f, 0.0f, height) * fbm(x * 0.1f, y * 0.1f, 3, 207u);
-    c = mix(c, rgb(60, 86, 40), clamp01(moss * 1.6f));
-    float streak = fbm(x * 0.3f, y * 0.01f, 2, 209u);
-    return shade(c, 0.92f + 0.16f * streak);
-}
-
-} // namespace
-
 Figure makeGraveStone() {
     Figure f;
     const Rect face{0, 0, 160, 192}, side{160, 0, 96, 64}, base{160, 64, 96, 64},
@@ -81,7 +63,7 @@ Figure makeGraveStone() {
 
     f.skin.paint(face, [&](float u, float v) {
         float x = u * face.w, y = v * face.h;
-        Color c = stone(x, y, 1.0f - v);
+        Color c = granite(x, y, 1.0f - v);
         // Carved cross and inscription lines, dark in their grooves with a
         // lit lower lip.
         auto groove = [&](float d) { return line(d, 0.012f, 0.01f); };
@@ -111,10 +93,10 @@ Figure makeGraveStone() {
         return shade(c, 0.8f + 0.2f * smoothstep(0.0f, 0.06f, edge));
     });
     f.skin.paint(side,
-                 [&](float u, float v) { return shade(stone(u * 200, v * 40, 1 - v), 0.9f); });
-    f.skin.paint(back, [&](float u, float v) { return stone(u * 96 + 500, v * 64, 1 - v); });
+                 [&](float u, float v) { return shade(granite(u * 200, v * 40, 1 - v), 0.9f); });
+    f.skin.paint(back, [&](float u, float v) { return granite(u * 96 + 500, v * 64, 1 - v); });
     f.skin.paint(base, [&](float u, float v) {
-        return mix(stone(u * 96 + 300, v * 64, 0.2f), rgb(70, 80, 50), 0.3f * v);
+        return mix(granite(u * 96 + 300, v * 64, 0.2f), rgb(70, 80, 50), 0.3f * v);
     });
     f.skin.paint(mound, [&](float u, float v) {
         float x = u * mound.w, y = v * mound.h;

@@ -24,6 +24,19 @@ Color skin(Color base, float x, float y, uint32_t seed) {
     return c;
 }
 
+Color granite(float x, float y, float height) {
+    Color c = shade(rgb(128, 128, 122), 0.8f + 0.35f * fbm(x * 0.04f, y * 0.04f, 5, 201u));
+    float speck = hashUnit(int(x), int(y), 203u);
+    c = shade(c, speck > 0.93f ? 1.2f : (speck < 0.06f ? 0.75f : 1.0f));
+    float lichen = smoothstep(0.62f, 0.7f, fbm(x * 0.08f + 5, y * 0.08f, 4, 205u));
+    c = mix(c, rgb(150, 150, 90), 0.6f * lichen);
+    // Moss and damp creep up from the ground; rain streaks run down.
+    float moss = smoothstep(0.35f, 0.0f, height) * fbm(x * 0.1f, y * 0.1f, 3, 207u);
+    c = mix(c, rgb(60, 86, 40), clamp01(moss * 1.6f));
+    float streak = fbm(x * 0.3f, y * 0.01f, 2, 209u);
+    return shade(c, 0.92f + 0.16f * streak);
+}
+
 Color woodGrain(Color base, float x, float y, uint32_t seed, float ringScale) {
     float warp = fbm(x * 0.04f, y * 0.01f, 4, seed) * 6.0f;
     float rings = std::sin((x * 0.55f * ringScale + warp * 2.5f)) * 0.5f + 0.5f;

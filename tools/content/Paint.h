@@ -35,6 +35,9 @@ inline float ellipse(float x, float y, float cx, float cy, float rx, float ry, f
 Color cloth(Color base, float x, float y, uint32_t seed, float wear = 0.5f);
 // Tanned or grey skin with pores and blotches.
 Color skin(Color base, float x, float y, uint32_t seed);
+// Weathered granite with lichen, moss creeping up from the ground (height 0
+// at the foot, 1 at the top) and rain streaks; x and y in texels.
+Color granite(float x, float y, float height);
 // Wood grain running along y.
 Color woodGrain(Color base, float x, float y, uint32_t seed, float ringScale = 1.0f);
 
