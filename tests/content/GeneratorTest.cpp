@@ -1,7 +1,6 @@
 // The generator's own writers and geometry, checked against the game's
 // decoders where there is one.
 
-#include "assets/MD2Normals.h"
 #include "Assets.h"
 #include "Audio.h"
 #include "Canvas.h"
@@ -9,6 +8,7 @@
 #include "Mesh.h"
 #include "ObjFile.h"
 #include "Random.h"
+#include "assets/MD2Normals.h"
 
 #include "GeneratedRes.h"
 #include "assets/ImageBuffer.h"
@@ -57,6 +57,35 @@ TEST(GeneratorTest, CanvasComesBackThroughTheGameDecoderPixelForPixel) {
             }
         }
     }
+}
+
+TEST(GeneratorTest, PngComesBackThroughAnotherDecoderPixelForPixel) {
+    // 300 x 60 RGBA rows make more than one stored block of 65535 bytes.
+    const int w = 300, h = 60;
+    Canvas c(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            c.set(x, y, Color(x / 299.0f, y / 59.0f, ((x * 7 + y) % 256) / 255.0f, (x % 5) / 4.0f));
+    std::string path = makeScratchDir("png_writer") + "/canvas.png";
+    content::writeFile(path, c.png());
+    PngPixels p = readPngElsewhere(path);
+    ASSERT_EQ(p.width, w);
+    ASSERT_EQ(p.height, h);
+    int mismatches = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const unsigned char* q = p.at(x, y);
+            mismatches += q[0] != std::lround(x / 299.0f * 255) ||
+                          q[1] != std::lround(y / 59.0f * 255) || q[2] != (x * 7 + y) % 256 ||
+                          q[3] != std::lround((x % 5) / 4.0f * 255);
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    // A flipped bit in the data is caught by the chunk's check sum.
+    std::vector<uint8_t> broken = c.png();
+    broken[broken.size() / 2] ^= 0x10;
+    content::writeFile(path, broken);
+    EXPECT_EQ(readPngElsewhere(path).width, 0);
 }
 
 TEST(GeneratorTest, PaddingNeverPaintsOverAnotherRectangle) {

@@ -1,5 +1,6 @@
 #include "Canvas.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace content {
@@ -60,6 +61,78 @@ std::vector<uint8_t> Canvas::tga(bool withAlpha) const {
                 out.push_back(byte(c.a));
         }
     }
+    return out;
+}
+
+namespace {
+
+uint32_t crc32(const uint8_t* data, size_t size, uint32_t crc = 0) {
+    crc = ~crc;
+    for (size_t i = 0; i < size; ++i) {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+uint32_t adler32(const std::vector<uint8_t>& data) {
+    uint32_t a = 1, b = 0;
+    for (uint8_t byte : data) {
+        a = (a + byte) % 65521u;
+        b = (b + a) % 65521u;
+    }
+    return b << 16 | a;
+}
+
+void putBigEndian(std::vector<uint8_t>& out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(uint8_t(v >> shift));
+}
+
+void putChunk(std::vector<uint8_t>& out, const char type[4], const std::vector<uint8_t>& data) {
+    putBigEndian(out, uint32_t(data.size()));
+    size_t typeAt = out.size();
+    out.insert(out.end(), type, type + 4);
+    out.insert(out.end(), data.begin(), data.end());
+    putBigEndian(out, crc32(&out[typeAt], out.size() - typeAt));
+}
+
+} // namespace
+
+std::vector<uint8_t> Canvas::png() const {
+    auto byte = [](float v) { return uint8_t(std::lround(clamp01(v) * 255.0f)); };
+    // Each row starts with its filter type, 0: the bytes as they are.
+    std::vector<uint8_t> raw;
+    raw.reserve(size_t(h) * (1 + size_t(w) * 4));
+    for (int y = 0; y < h; ++y) {
+        raw.push_back(0);
+        for (int x = 0; x < w; ++x) {
+            Color c = get(x, y);
+            raw.insert(raw.end(), {byte(c.r), byte(c.g), byte(c.b), byte(c.a)});
+        }
+    }
+    // A zlib stream of stored blocks, each at most 65535 bytes.
+    std::vector<uint8_t> z = {0x78, 0x01};
+    size_t at = 0;
+    do {
+        size_t n = std::min<size_t>(65535, raw.size() - at);
+        bool last = at + n == raw.size();
+        z.push_back(last ? 1 : 0);
+        z.insert(z.end(), {uint8_t(n), uint8_t(n >> 8), uint8_t(~n), uint8_t(~n >> 8)});
+        z.insert(z.end(), raw.begin() + long(at), raw.begin() + long(at + n));
+        at += n;
+    } while (at < raw.size());
+    putBigEndian(z, adler32(raw));
+
+    std::vector<uint8_t> out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    std::vector<uint8_t> header;
+    putBigEndian(header, uint32_t(w));
+    putBigEndian(header, uint32_t(h));
+    header.insert(header.end(), {8, 6, 0, 0, 0}); // 8 bits, RGBA, deflate, filters, no interlace
+    putChunk(out, "IHDR", header);
+    putChunk(out, "IDAT", z);
+    putChunk(out, "IEND", {});
     return out;
 }
 

@@ -32,7 +32,8 @@ struct Rect {
     int x = 0, y = 0, w = 0, h = 0;
 };
 
-// A picture being painted, top row first; written out as TGA.
+// A picture being painted, top row first; written out as TGA, or as PNG
+// for the desktop's icon.
 class Canvas {
 public:
     Canvas(int width, int height, Color fill = Color());
@@ -52,6 +53,9 @@ public:
     // TGA bytes: uncompressed true colour, 24 bits, or 32 with alpha, rows
     // stored bottom row first.
     std::vector<uint8_t> tga(bool withAlpha) const;
+    // PNG bytes: 8-bit RGBA, top row first, its data in stored (uncompressed)
+    // deflate blocks; every reader takes those and they need no encoder.
+    std::vector<uint8_t> png() const;
 
 private:
     int w, h;
