@@ -21,9 +21,11 @@ std::map<std::string, std::vector<unsigned char>> readFolder(const std::string& 
     return files;
 }
 
+// Writes res/ into dir and the icon beside it, as dir.png.
 std::string generate(const std::string& dir, int* status) {
     return runCommand(std::string("'") + MORROWFEN_CONTENT_EXE + "' '" + dir + "' --font '" +
-                          MORROWFEN_FONT + "' --font-licence '" + MORROWFEN_FONT_LICENCE + "' 2>&1",
+                          MORROWFEN_FONT + "' --font-licence '" + MORROWFEN_FONT_LICENCE +
+                          "' --icon '" + dir + ".png' 2>&1",
                       status);
 }
 
@@ -77,6 +79,9 @@ TEST(GeneratedFilesTest, GeneratorWritesTheSameBytesEveryTime) {
             << name << " differs from the build's";
     }
     EXPECT_EQ(first.size(), second.size());
+    EXPECT_FALSE(built.count("morrowfen.png")) << "the icon is not the game's";
+    EXPECT_EQ(readFile(a + ".png"), readFile(b + ".png"));
+    EXPECT_EQ(readFile(a + ".png"), readFile(MORROWFEN_GAME_DIR "/morrowfen.png"));
 }
 
 TEST(GeneratedFilesTest, GeneratorRefusesWithAClearMessage) {

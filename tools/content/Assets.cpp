@@ -2,6 +2,7 @@
 
 #include "Audio.h"
 #include "Figure.h"
+#include "Icon.h"
 #include "Scenery.h"
 #include "Sounds.h"
 
@@ -108,9 +109,19 @@ void writeAll(const Options& o) {
              writeFile(d + "/Ravonel.ogg", oggVorbisBytes(l, r, kSampleRate, 0.3f, 0x4D4F5246));
          }},
     };
+    auto wanted = [&](const std::string& name) {
+        return o.only.empty() || name.find(o.only) != std::string::npos;
+    };
     for (const Job& job : jobs)
-        if (o.only.empty() || std::string(job.name).find(o.only) != std::string::npos)
+        if (wanted(job.name))
             job.run();
+    // The icon is for the desktop, not the game, so it lives outside res/.
+    if (!o.icon.empty() && wanted("icon")) {
+        size_t slash = o.icon.rfind('/');
+        if (slash != std::string::npos && slash > 0)
+            makeDirs(o.icon.substr(0, slash));
+        writeFile(o.icon, makeIcon(128).png());
+    }
     if (!o.font.empty())
         writeFile(d + "/arialBlack.ttf", readFile(o.font));
     if (!o.fontLicence.empty())

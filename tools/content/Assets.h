@@ -9,6 +9,7 @@ namespace content {
 struct Options {
     std::string outDir;
     std::string font, fontLicence; // copied when given
+    std::string icon;              // the desktop's icon, written there when given
     std::string only;              // write just the files whose names contain this
 };
 

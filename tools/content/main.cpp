@@ -1,7 +1,8 @@
 // Writes the game's whole res/ folder from code: models, skins, pictures,
-// sounds and music, and copies the font. Same bytes on every run.
+// sounds and music, and copies the font; and, when asked, the desktop's icon.
+// Same bytes on every run.
 //
-//   content OUTDIR [--font FILE --font-licence FILE]
+//   content OUTDIR [--font FILE --font-licence FILE] [--icon FILE.png] [--only NAME]
 
 #include "Assets.h"
 
@@ -12,8 +13,10 @@
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s OUTDIR [--font FILE --font-licence FILE] [--only NAME]\n",
-                     argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s OUTDIR [--font FILE --font-licence FILE] [--icon FILE.png] [--only NAME]\n",
+            argv[0]);
         return 2;
     }
     content::Options options;
@@ -28,6 +31,8 @@ int main(int argc, char** argv) {
             options.font = argv[++i];
         else if (a == "--font-licence")
             options.fontLicence = argv[++i];
+        else if (a == "--icon")
+            options.icon = argv[++i];
         else if (a == "--only")
             options.only = argv[++i];
         else {
