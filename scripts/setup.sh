@@ -14,6 +14,8 @@ PACKAGES=(
   # tests, tools and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb xauth xdotool x11-utils imagemagick netpbm libstb-dev libtinyobjloader-dev gcovr
+  # the install test checks the desktop menu entry
+  desktop-file-utils
   # the automatic player drives the game through XTest from Python
   python3 python3-xlib
   # sample models written by other programs, for the loaders' cross-checks
