@@ -188,29 +188,3 @@ TEST(GeneratedPicturesTest, SkinsArePaintedNotFlat) {
         EXPECT_GT(spreads[spreads.size() / 10], 0.8);
     }
 }
-
-TEST(GeneratedPicturesTest, IconStandsOnClearGroundWithAGreenHandBeforeGreyStone) {
-    PngPixels icon = readPngElsewhere(MORROWFEN_GAME_DIR "/morrowfen.png");
-    ASSERT_EQ(icon.width, 128);
-    ASSERT_EQ(icon.height, 128);
-    EXPECT_EQ(icon.at(0, 0)[3], 0);
-    EXPECT_EQ(icon.at(127, 0)[3], 0);
-    int opaque = 0, green = 0, grey = 0;
-    for (int y = 0; y < 128; ++y) {
-        for (int x = 0; x < 128; ++x) {
-            const unsigned char* p = icon.at(x, y);
-            if (p[3] != 255)
-                continue;
-            ++opaque;
-            int r = p[0], g = p[1], b = p[2];
-            green += g > r + 20 && g > b + 30;
-            grey += std::abs(r - g) < 12 && std::abs(g - b) < 16 && g > 80;
-        }
-    }
-    // Shapes on a clear ground, neither a speck nor a filled square; both
-    // the zombie's flesh and the headstone take a good part of it.
-    EXPECT_GT(opaque, 128 * 128 / 3);
-    EXPECT_LT(opaque, 128 * 128 * 9 / 10);
-    EXPECT_GT(green, 400);
-    EXPECT_GT(grey, 1500);
-}

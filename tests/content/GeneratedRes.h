@@ -1,10 +1,8 @@
 #pragma once
 
-#include "support/Process.h"
 #include "support/TestFiles.h"
 
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <stdexcept>
@@ -135,36 +133,4 @@ inline std::vector<std::pair<std::string, int>> md2Animations(const Md2Contents&
         ++out.back().second;
     }
     return out;
-}
-
-// A PNG file's pixels as ImageMagick reads them: through libpng and zlib,
-// which check every chunk's CRC and the stream's Adler-32. Empty when the
-// file does not decode; otherwise 8-bit RGBA, top row first.
-struct PngPixels {
-    int width = 0, height = 0;
-    std::vector<unsigned char> rgba;
-    const unsigned char* at(int x, int y) const { return &rgba[(size_t(y) * width + x) * 4]; }
-};
-
-inline PngPixels readPngElsewhere(const std::string& path) {
-    int status = -1;
-    // PAM: a text header naming the size, then the samples.
-    std::string pam =
-        runCommand("convert 'png:" + path + "' -depth 8 -alpha on pam:- 2>/dev/null", &status);
-    PngPixels p;
-    size_t end = pam.find("ENDHDR\n");
-    if (status != 0 || pam.compare(0, 3, "P7\n") != 0 || end == std::string::npos)
-        return p;
-    auto field = [&](const std::string& key) {
-        size_t at = pam.find("\n" + key + " ");
-        return at < end ? std::atoi(pam.c_str() + at + key.size() + 2) : 0;
-    };
-    int w = field("WIDTH"), h = field("HEIGHT");
-    if (field("DEPTH") != 4 || field("MAXVAL") != 255 ||
-        pam.size() - (end + 7) != size_t(w) * size_t(h) * 4)
-        return p;
-    p.width = w;
-    p.height = h;
-    p.rgba.assign(pam.begin() + long(end + 7), pam.end());
-    return p;
 }
