@@ -15,7 +15,6 @@
 #include <GL/glu.h>
 
 #include <cstdlib>
-#include <vector>
 
 int roundNumber = 1;
 bool roundOver = false;
@@ -25,8 +24,14 @@ namespace {
 const int WIDTH = 1024;
 const int HEIGHT = 768;
 
-// The last frame of the round, bottom row first.
-std::vector<unsigned char> keptFrame;
+// The last frame of the round is kept in a texture, made once and used for
+// every round: drawn back as a quad it costs the driver nothing new each
+// frame, where drawing pixels from memory made it hold on to a copy of the
+// frame at every round's end. The texture is square, a power of two, with
+// the frame in its bottom left corner.
+const int KEPT_SIDE = 1024;
+GLuint keptTexture = 0;
+bool frameKept = false;
 
 void windowPixelProjection() {
     glMatrixMode(GL_PROJECTION);
@@ -83,25 +88,46 @@ bool endRoundIfFigureDied() {
 }
 
 void showRoundOver() {
-    keptFrame.resize(static_cast<size_t>(WIDTH) * HEIGHT * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, keptFrame.data());
+    glPushAttrib(GL_TEXTURE_BIT);
+    if (keptTexture == 0) {
+        glGenTextures(1, &keptTexture);
+        glBindTexture(GL_TEXTURE_2D, keptTexture);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, KEPT_SIDE, KEPT_SIDE, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                     nullptr);
+    }
+    glBindTexture(GL_TEXTURE_2D, keptTexture);
+    glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, WIDTH, HEIGHT);
+    glPopAttrib();
+    frameKept = true;
     drawMessage();
 }
 
 void drawRoundOver() {
-    if (!keptFrame.empty()) {
+    if (frameKept) {
         windowPixelProjection();
-        glPushAttrib(GL_ENABLE_BIT | GL_PIXEL_MODE_BIT);
-        glDisable(GL_TEXTURE_2D);
+        glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
         glDisable(GL_LIGHTING);
         glDisable(GL_DEPTH_TEST);
         glDisable(GL_FOG);
         glDisable(GL_ALPHA_TEST);
         glDisable(GL_BLEND);
-        glRasterPos2i(0, 0);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glDrawPixels(WIDTH, HEIGHT, GL_RGB, GL_UNSIGNED_BYTE, keptFrame.data());
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, keptTexture);
+        glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
+        const float s = static_cast<float>(WIDTH) / KEPT_SIDE;
+        const float t = static_cast<float>(HEIGHT) / KEPT_SIDE;
+        glBegin(GL_QUADS);
+        glTexCoord2f(0.0f, 0.0f);
+        glVertex2i(0, 0);
+        glTexCoord2f(s, 0.0f);
+        glVertex2i(WIDTH, 0);
+        glTexCoord2f(s, t);
+        glVertex2i(WIDTH, HEIGHT);
+        glTexCoord2f(0.0f, t);
+        glVertex2i(0, HEIGHT);
+        glEnd();
         glPopAttrib();
     }
     drawMessage();
@@ -137,7 +163,7 @@ void startNewRound() {
     points = 0;
     roundNumber += 1;
     roundOver = false;
-    keptFrame.clear();
+    frameKept = false;
     createSceneOrEnd(false);
     setMouseGrab((SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0);
 }

@@ -102,18 +102,23 @@ TEST_F(GamePlayTest, WalkTurnFireReloadSwitchAndToggleWireframe) {
     int yellow = 0;
     std::optional<WindowPixels> shot;
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(WAIT);
-    while (yellow == 0 && std::chrono::steady_clock::now() < deadline) {
+    // A grab may catch a shot only just leaving the screen: look again.
+    while (yellow <= 10 && std::chrono::steady_clock::now() < deadline) {
         shot = grabWindow(window);
         ASSERT_TRUE(shot);
         yellow = yellowShots(*shot);
         const TraceFrame& now = trace.frames().back();
-        if (yellow == 0 && now.rounds == 0 && now.clips > 0) {
+        if (yellow <= 10 && now.rounds == 0 && now.clips > 0) {
             const int clips = now.clips;
             holdButtonUntil(3, [&](const TraceFrame& f) { return f.clips < clips; });
         }
     }
     xdotool("mouseup 1");
-    EXPECT_GT(yellow, 10) << "no shot seen in flight";
+    // A bullet covers 1200 units a second and leaves the top of the view
+    // about 180 units ahead of the figure: below about 7 frames a second no
+    // frame ever shows one.
+    EXPECT_GT(yellow, 10) << "no shot seen in flight; the last frame took "
+                          << trace.frames().back().dt << " s";
     if (shot) {
         // Kept for people to look at.
         std::string ppm =
