@@ -56,15 +56,19 @@ def log(msg):
     print("autoplayer: " + msg, file=sys.stderr, flush=True)
 
 
-def resident_kb(pid):
+def memory_kb(pid):
+    """The process's resident memory and the anonymous part of it in kB:
+    what a leak grows, without the pages of libraries read in from disk."""
+    found = {}
     try:
         with open("/proc/%d/status" % pid) as f:
             for line in f:
-                if line.startswith("VmRSS:"):
-                    return int(line.split()[1])
+                key = line.split(":")[0]
+                if key in ("VmRSS", "RssAnon"):
+                    found[key] = int(line.split()[1])
     except OSError:
         pass
-    return None
+    return found
 
 
 def turn_towards(heading, fx, fz, x, z):
@@ -421,7 +425,7 @@ def main():
             failures.append("no frame within %.0f s of start" % args.startup)
             return finish(1)
         time.sleep(0.02)
-    rss["start"] = resident_kb(proc.pid)
+    rss["start"] = memory_kb(proc.pid)
     window = find_window(dpy, TITLE)
     if window is not None:
         # Keys through XTest go to the window with the focus.
@@ -440,7 +444,7 @@ def main():
             last_frame_at = now
             f = frames[-1]
             if "minute1" not in rss and now - start >= 60.0:
-                rss["minute1"] = resident_kb(proc.pid)
+                rss["minute1"] = memory_kb(proc.pid)
             if f["state"] == "over":
                 player.round_over()
             else:
@@ -464,7 +468,7 @@ def main():
         time.sleep(0.01)
     played = time.monotonic() - start
     if proc.poll() is None:
-        rss["end"] = resident_kb(proc.pid)
+        rss["end"] = memory_kb(proc.pid)
 
     if args.max_frame is not None and stats.longest_after_startup[0] > args.max_frame:
         dt, frame = stats.longest_after_startup
@@ -473,8 +477,10 @@ def main():
         for name, n, frame in stats.bad_objects:
             failures.append("%d objects of class %s at frame %d (bound %d)"
                             % (n, name, frame, OBJECT_BOUNDS.get(name, OTHER_BOUND)))
-    if args.max_growth is not None and played > 60.0 and rss.get("minute1") and rss.get("end"):
-        grown = (rss["end"] - rss["minute1"]) / 1024.0
+    resident = {k: v.get("VmRSS") for k, v in rss.items()}
+    if args.max_growth is not None and played > 60.0 and resident.get("minute1") \
+            and resident.get("end"):
+        grown = (resident["end"] - resident["minute1"]) / 1024.0
         if grown > args.max_growth:
             failures.append("resident memory grew %.1f MB from minute 1 to the end "
                             "(more than %.1f MB)" % (grown, args.max_growth))
@@ -499,8 +505,9 @@ def report(stats, rss, status, out, bad_lines):
     print("frame time 99th percentile: %.1f ms" % (1000.0 * stats.percentile(0.99)))
     print("longest frame after start-up: %.1f ms" % (1000.0 * stats.longest_after_startup[0]))
     print("objects at most: " + ", ".join("%s %d" % kv for kv in sorted(stats.object_max.items())))
-    print("resident memory: start %s, minute 1 %s, end %s"
-          % (mb(rss.get("start")), mb(rss.get("minute1")), mb(rss.get("end"))))
+    for label, key in (("resident memory", "VmRSS"), ("anonymous memory", "RssAnon")):
+        at = [mb(rss.get(when, {}).get(key)) for when in ("start", "minute1", "end")]
+        print("%s: start %s, minute 1 %s, end %s" % (label, at[0], at[1], at[2]))
     if bad_lines:
         print("trace lines that are not JSON: %d" % bad_lines)
     print("game exit status: %s" % status)
