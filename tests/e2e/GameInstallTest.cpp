@@ -100,8 +100,7 @@ TEST_F(GameInstallTest, LauncherOnThePathPlaysFromAnyFolder) {
     EXPECT_EQ(fs::read_symlink("/proc/" + std::to_string(game.pid()) + "/cwd", gone),
               fs::canonical(root / "share/morrowfen"))
         << gone.message();
-    ASSERT_TRUE(pressKey(*window, "Escape"));
-    EXPECT_EQ(game.waitForExit(30000), 255) << game.out() << game.err();
+    EXPECT_EQ(quitWithEscape(game, *window), 255) << game.out() << game.err();
 }
 
 TEST_F(GameInstallTest, LauncherSaysInOneLineWhatIsMissing) {

@@ -193,7 +193,6 @@ TEST_F(GamePlayTest, WalkTurnFireReloadSwitchAndToggleWireframe) {
     EXPECT_EQ(toggles, 10);
     EXPECT_FALSE(trace.frames().back().wireframe);
 
-    ASSERT_TRUE(pressKey(window, "Escape"));
-    EXPECT_EQ(game->waitForExit(WAIT), 255) << game->out() << game->err();
+    EXPECT_EQ(quitWithEscape(*game, window), 255) << game->out() << game->err();
     EXPECT_EQ(game->err(), "");
 }

@@ -108,8 +108,7 @@ TEST_F(GameTest, EscapeEndsTheGameWithStatus255) {
     std::unique_ptr<ChildProcess> game;
     unsigned long window = startAndFindWindow(game);
     ASSERT_NE(window, 0ul);
-    ASSERT_TRUE(pressKey(window, "Escape"));
-    EXPECT_EQ(game->waitForExit(10000), 255) << game->out() << game->err();
+    EXPECT_EQ(quitWithEscape(*game, window), 255) << game->out() << game->err();
     EXPECT_FALSE(findWindow(TITLE, 0));
 }
 
@@ -164,12 +163,7 @@ TEST_F(GameTest, PlayCommandStartsTheGameInItsFolder) {
     EXPECT_TRUE(play.waitForOutput("Set up OpenGL-screen\n", 10000)) << play.out();
     // A key held while the game is still loading its world can come and go
     // before its first frame looks: press until it has seen one.
-    std::optional<int> status;
-    for (int i = 0; i < 30 && !status; ++i) {
-        pressKey(*window, "Escape");
-        status = play.waitForExit(1000);
-    }
-    EXPECT_EQ(status, 255) << play.out() << play.err();
+    EXPECT_EQ(quitWithEscape(play, *window), 255) << play.out() << play.err();
 }
 
 TEST(PlayCommandTest, WithoutADisplaySaysSoInOneLine) {

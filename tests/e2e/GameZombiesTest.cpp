@@ -109,7 +109,6 @@ TEST_F(GameZombiesTest, AScriptedPlayerScoresThirtyAndPicksUpAClip) {
     EXPECT_GE(pickUps, 1) << "no pistol clip picked up";
     EXPECT_GT(lowestHealth, 0.0) << "the figure was not to die here";
 
-    ASSERT_TRUE(pressKey(window, "Escape"));
-    EXPECT_EQ(game->waitForExit(30000), 255) << game->out() << game->err();
+    EXPECT_EQ(quitWithEscape(*game, window), 255) << game->out() << game->err();
     EXPECT_EQ(game->err(), "");
 }

@@ -37,6 +37,17 @@ bool pressKey(unsigned long window, const std::string& key, int holdMs) {
     return down == 0;
 }
 
+std::optional<int> quitWithEscape(ChildProcess& game, unsigned long window, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        pressKey(window, "Escape");
+        if (std::optional<int> status = game.waitForExit(1000)) {
+            return status;
+        }
+    } while (std::chrono::steady_clock::now() < deadline);
+    return std::nullopt;
+}
+
 bool sendWmDelete(unsigned long window) {
     Display* dpy = XOpenDisplay(nullptr);
     if (dpy == nullptr) {

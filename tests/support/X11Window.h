@@ -18,6 +18,13 @@ bool sendWmDelete(unsigned long window);
 // fall between two frames on a busy machine. True when the press was sent.
 bool pressKey(unsigned long window, const std::string& key, int holdMs = 300);
 
+class ChildProcess;
+
+// Presses Escape in the game's window until the game ends, or for up to
+// timeoutMs: however slow its frames, one press comes while it looks. The
+// game's exit status, if it ended.
+std::optional<int> quitWithEscape(ChildProcess& game, unsigned long window, int timeoutMs = 60000);
+
 struct WindowPixels {
     int width = 0;
     int height = 0;
