@@ -42,9 +42,6 @@ public:
         out += carried;
         runLeft -= carried;
         while (out < end) {
-            while (end - out >= 4 * maxRunLength + 16 && inEnd - in >= 8) {
-                out = fillFour(out);
-            }
             // While there is room for a whole 8-byte store, a literal byte
             // and a short run are one token each, decoded without branching
             // on which it is: a store of eight copies of the value, of which
@@ -92,46 +89,6 @@ public:
     }
 
 private:
-    // Four tokens from one 8-byte read, far from the end of the line and of
-    // the data. Each token's place in the word follows from the one before
-    // by a shift, not by another read, so the tokens do not queue behind
-    // each other's loads. A token stores sixteen copies of its value, of
-    // which the bytes past it are written again by what follows; a longer
-    // run finishes with memset.
-    unsigned char* fillFour(unsigned char* out) {
-        uint64_t word;
-#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-        memcpy(&word, in, 8);
-#else
-        word = 0;
-        for (int i = 0; i < 8; ++i) {
-            word |= uint64_t(in[i]) << (8 * i);
-        }
-#endif
-        int shift = 0;
-        auto token = [&] {
-            const int c = static_cast<int>((word >> shift) & 0xFF);
-            const int run = (c + 64) >> 8; // 1 for 192 and above
-            const int length = 1 + run * (c - 193);
-            const uint64_t copies = ((word >> (shift + 8 * run)) & 0xFF) * 0x0101010101010101ull;
-            memcpy(out, &copies, 8);
-            memcpy(out + 8, &copies, 8);
-            if (length > 16) {
-                memset(out + 16, static_cast<int>(copies & 0xFF), length - 16);
-            }
-            out += length;
-            shift += 8 + 8 * run;
-        };
-        // At most eight bytes for four tokens: the last value byte is bits
-        // 56-63 of the word.
-        token();
-        token();
-        token();
-        token();
-        in += shift / 8;
-        return out;
-    }
-
     const unsigned char* in;
     const unsigned char* inEnd;
     unsigned char runValue;
