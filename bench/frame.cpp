@@ -3,6 +3,8 @@
 // to what the renderer allows at all. Two worlds: the field alone (the
 // survivor on the field), and a fight: the scene's four zombies come to the
 // survivor, two pick-ups, thirty shots in flight and a thousand particles.
+// And single events of play - a shot, a zombie rising, a pick-up appearing -
+// each to be set against a frame of the field.
 // Run under a display from the game's folder (it reads res/):
 //   cd build/game && xvfb-run -s '-screen 0 1024x768x24 -noreset' ../bench/bench_frame
 
@@ -200,19 +202,25 @@ void BM_FightFrame(benchmark::State& state) {
 }
 BENCHMARK(BM_FightFrame)->UseRealTime()->Unit(benchmark::kMillisecond);
 
-// One shot as the game makes it: the projectiles created, handed to the
-// object list and given their first update; taken out again untimed.
-template <class Gun> void BM_Shot(benchmark::State& state) {
+// The field alone, ready for an event; false (and the benchmark skipped)
+// without a window or res/.
+bool readyForEvent(benchmark::State& state) {
     if (!setUpField()) {
         state.SkipWithError(NO_WORLD);
-        return;
+        return false;
     }
     buildField();
+    return true;
+}
+
+// One event of play as the game makes it: its objects created, handed to
+// the object list and given their first update; taken out again untimed,
+// without the side effects of a kill.
+template <class Happen> void runEvent(benchmark::State& state, Happen happen) {
     ObjectList* list = Singleton<ObjectList>::getInstance();
-    Gun gun(Vector2(0.0f, -30.0f));
     for (auto _ : state) {
         size_t before = list->getObjects().size();
-        gun.shoot(gun.getPosition(), 0.0f);
+        happen();
         auto it = list->getObjects().begin();
         std::advance(it, before);
         for (; it != list->getObjects().end(); ++it) {
@@ -222,14 +230,46 @@ template <class Gun> void BM_Shot(benchmark::State& state) {
         it = list->getObjects().begin();
         std::advance(it, before);
         for (; it != list->getObjects().end(); ++it) {
-            (*it)->destroy(0.0f);
+            (*it)->Destroyable::destroy(0.0f);
         }
         list->update(0.0f);
         state.ResumeTiming();
     }
     clearWorld();
 }
+
+// A pistol shot (one projectile) or a shotgun blast (five).
+template <class Gun> void BM_Shot(benchmark::State& state) {
+    if (!readyForEvent(state)) {
+        return;
+    }
+    Gun gun(Vector2(0.0f, -30.0f));
+    runEvent(state, [&gun] { gun.shoot(gun.getPosition(), 0.0f); });
+}
 BENCHMARK_TEMPLATE(BM_Shot, Pistol)->Unit(benchmark::kMicrosecond);
 BENCHMARK_TEMPLATE(BM_Shot, Shotgun)->Unit(benchmark::kMicrosecond);
+
+// A zombie risen from a grave stone, with its model and skin, as the stone
+// raises it.
+void BM_ZombieRises(benchmark::State& state) {
+    if (!readyForEvent(state)) {
+        return;
+    }
+    runEvent(state, [] {
+        Singleton<ObjectList>::getInstance()->add(new Zombie(Vector2(200.0f, 200.0f)));
+    });
+}
+BENCHMARK(BM_ZombieRises)->Unit(benchmark::kMicrosecond);
+
+// A clip left where a zombie fell.
+void BM_PickUpAppears(benchmark::State& state) {
+    if (!readyForEvent(state)) {
+        return;
+    }
+    runEvent(state, [] {
+        Singleton<ObjectList>::getInstance()->add(new PistolPowerup(Vector2(60.0f, -140.0f)));
+    });
+}
+BENCHMARK(BM_PickUpAppears)->Unit(benchmark::kMicrosecond);
 
 } // namespace

@@ -164,6 +164,45 @@ void decodeRaw(const unsigned char* in, int, unsigned char* out, size_t pixelCou
     shufflePixels(in, out, pixelCount, 4, store.order);
 }
 
+// Repeats the pixel of Size bytes at out until bytes are filled, 24 bytes -
+// a whole number of pixels of 1 to 4 bytes - at a time. Where the image has
+// room the last store runs past the run, into bytes that the packets after
+// it write again; only near its end does the run go a pixel at a time.
+template <int Size>
+inline void repeatPixelOf(unsigned char* out, size_t bytes, const unsigned char* outEnd) {
+    if (static_cast<size_t>(outEnd - out) < bytes + 24) {
+        for (size_t done = Size; done < bytes; done += Size) {
+            memcpy(out + done, out, Size);
+        }
+        return;
+    }
+    unsigned char pattern[24];
+#pragma GCC unroll 24
+    for (int i = 0; i < 24; ++i) {
+        pattern[i] = out[i % Size];
+    }
+    for (size_t done = 0; done < bytes; done += sizeof pattern) {
+        memcpy(out + done, pattern, sizeof pattern);
+    }
+}
+
+inline void repeatPixel(unsigned char* out, size_t bytes, int size, const unsigned char* outEnd) {
+    switch (size) {
+    case 1:
+        repeatPixelOf<1>(out, bytes, outEnd);
+        break;
+    case 2:
+        repeatPixelOf<2>(out, bytes, outEnd);
+        break;
+    case 3:
+        repeatPixelOf<3>(out, bytes, outEnd);
+        break;
+    default:
+        repeatPixelOf<4>(out, bytes, outEnd);
+        break;
+    }
+}
+
 // Packets run on across row ends; pixels a packet holds beyond the end of
 // the image are dropped.
 template <class Store>
@@ -183,9 +222,7 @@ void decodeRle(const unsigned char* in, const unsigned char* inEnd, int inBytes,
             }
             store(in, out);
             in += inBytes;
-            for (size_t i = 1; i < count; ++i) {
-                memcpy(out + i * outBytes, out, outBytes);
-            }
+            repeatPixel(out, count * outBytes, outBytes, outEnd);
             out += count * outBytes;
         } else {
             if (static_cast<size_t>(inEnd - in) < count * inBytes) {

@@ -1,10 +1,12 @@
 #include "assets/MD2Model.h"
 
+#include "assets/MD2ModelCache.h"
 #include "assets/Texture2DManager.h"
 
 #include <SDL_opengl.h>
 
-MD2Model::MD2Model(const std::string& fileName) : data(fileName), animation(frameNames(data)) {}
+MD2Model::MD2Model(const std::string& fileName)
+    : data(MD2ModelCache::load(fileName)), animation(frameNames(*data)) {}
 
 std::vector<std::string> MD2Model::frameNames(const MD2ModelData& data) {
     std::vector<std::string> names;
@@ -34,7 +36,7 @@ void MD2Model::draw() {
 }
 
 void MD2Model::drawFrames(int frameA, int frameB, float t) {
-    const std::vector<MD2Frame>& frames = data.getFrames();
+    const std::vector<MD2Frame>& frames = data->getFrames();
     int last = static_cast<int>(frames.size()) - 1;
     if (frameA < 0 || frameA > last || frameB < 0 || frameB > last) {
         return;
@@ -45,10 +47,10 @@ void MD2Model::drawFrames(int frameA, int frameB, float t) {
     const MD2Frame& a = frames[frameA];
     const MD2Frame& b = frames[frameB];
     glBegin(GL_TRIANGLES);
-    for (const MD2Triangle& triangle : data.getTriangles()) {
+    for (const MD2Triangle& triangle : data->getTriangles()) {
         for (int k = 0; k < 3; ++k) {
             GLfloat texCoord[2], normal[3], position[3];
-            data.blendCorner(a, b, triangle, k, t, texCoord, normal, position);
+            data->blendCorner(a, b, triangle, k, t, texCoord, normal, position);
             glTexCoord2f(texCoord[0], texCoord[1]);
             glNormal3fv(normal);
             glVertex3fv(position);

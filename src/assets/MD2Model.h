@@ -6,12 +6,14 @@
 #include "world/Updateable.h"
 
 #include <map>
+#include <memory>
 #include <string>
 
 class Texture;
 
-// An animated MD2 figure drawn as a blend of two keyframes. Skins come from
-// the texture cache, which keeps them.
+// An animated MD2 figure drawn as a blend of two keyframes. The file's data
+// is shared with every other figure made from the same file; the animation
+// is each figure's own. Skins come from the texture cache, which keeps them.
 class MD2Model final : public Model, public Updateable {
 public:
     // Throws std::runtime_error when the file cannot be opened or is not a
@@ -34,14 +36,14 @@ public:
     // Draws the blend of two keyframes; a frame out of range draws nothing.
     void drawFrames(int frameA, int frameB, float t);
 
-    const MD2ModelData& getData() const { return data; }
+    const MD2ModelData& getData() const { return *data; }
     const MD2Animation& getAnimation() const { return animation; }
     Texture* getCurrentSkin() const { return currentSkin; }
 
 private:
     static std::vector<std::string> frameNames(const MD2ModelData& data);
 
-    MD2ModelData data;
+    std::shared_ptr<const MD2ModelData> data;
     Texture* currentSkin = nullptr;
     std::map<std::string, Texture*> skins;
     MD2Animation animation;

@@ -92,12 +92,7 @@ MD2ModelData::MD2ModelData(const std::string& fileName) {
         throw std::runtime_error("Couldn't open file");
     }
     try {
-        // The header is judged before anything beyond it is read.
-        unsigned char head[headerSize];
-        readHeader(head, std::fread(head, 1, headerSize, file));
-        struct stat info;
-        size_t size = fstat(fileno(file), &info) == 0 ? size_t(info.st_size) : 0;
-        readBody(Source{nullptr, file, size});
+        readFile(file);
     } catch (...) {
         std::fclose(file);
         throw;
@@ -105,9 +100,22 @@ MD2ModelData::MD2ModelData(const std::string& fileName) {
     std::fclose(file);
 }
 
+MD2ModelData::MD2ModelData(FILE* file) {
+    readFile(file);
+}
+
 MD2ModelData::MD2ModelData(const unsigned char* bytes, size_t size) {
     readHeader(bytes, size);
     readBody(Source{bytes, nullptr, size});
+}
+
+void MD2ModelData::readFile(FILE* file) {
+    // The header is judged before anything beyond it is read.
+    unsigned char head[headerSize];
+    readHeader(head, std::fread(head, 1, headerSize, file));
+    struct stat info;
+    size_t size = fstat(fileno(file), &info) == 0 ? size_t(info.st_size) : 0;
+    readBody(Source{nullptr, file, size});
 }
 
 void MD2ModelData::readHeader(const unsigned char* bytes, size_t size) {

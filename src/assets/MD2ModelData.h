@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 #include <vector>
@@ -64,6 +65,8 @@ public:
     static const size_t headerSize = 68;
 
     explicit MD2ModelData(const std::string& fileName);
+    // Reads a file opened by the caller, from its start; it stays open.
+    explicit MD2ModelData(FILE* file);
     MD2ModelData(const unsigned char* bytes, size_t size);
     MD2ModelData(const MD2ModelData&) = delete;
     MD2ModelData& operator=(const MD2ModelData&) = delete;
@@ -86,6 +89,7 @@ public:
 private:
     struct Source;
 
+    void readFile(FILE* file);
     void readHeader(const unsigned char* bytes, size_t size);
     void readBody(const Source& source);
 

@@ -147,3 +147,31 @@ TEST(ImagePCXTest, HeaderRefusals) {
             << a[0] << " bits x " << a[1] << " planes";
     }
 }
+
+TEST(ImagePCXTest, LongLinesOfEveryTokenDecodeAsWritten) {
+    // Two lines wide enough to be decoded many tokens at a time: literals,
+    // and runs of every length from none to 63, of values below and above
+    // 192, one of them carrying over the line end.
+    const int width = 2000;
+    Bytes data, indices;
+    for (int i = 0, longRun = 0; indices.size() < 2u * width; ++i) {
+        const int value = (i * 37) % 256;
+        if (i % 3 == 0 && value < 192) {
+            data = data + Bytes{static_cast<unsigned char>(value)};
+            indices.push_back(static_cast<unsigned char>(value));
+            continue;
+        }
+        const int length = i % 3 == 1 ? longRun++ % 64 : i % 10;
+        data = data +
+               Bytes{static_cast<unsigned char>(0xC0 + length), static_cast<unsigned char>(value)};
+        indices.insert(indices.end(), length, static_cast<unsigned char>(value));
+    }
+    auto image = decodePcx(pcxHeader(pcxOf(8, 1, width, 2)) + data + pcxPalette());
+    Bytes expected;
+    for (int row : {1, 0}) {
+        for (int x = 0; x < width; ++x) {
+            expected = expected + entry(indices[row * width + x]);
+        }
+    }
+    EXPECT_EQ(pixelsOf(*image), expected);
+}

@@ -3,6 +3,7 @@
 
 #include "ImageBytes.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace {
@@ -276,5 +277,43 @@ TEST(ImageTGATest, LongRowsKeepTheChannelTableToTheLastPixel) {
             EXPECT_EQ(pixelsOf(*decodeTga(raw)), expected) << depth << " raw, bgra " << bgra;
             EXPECT_EQ(pixelsOf(*decodeTga(rle)), expected) << depth << " rle, bgra " << bgra;
         }
+    }
+}
+
+TEST(ImageTGATest, RunsOfEveryLengthAndDepthRepeatTheirPixel) {
+    // Rows wide enough for runs to be stored many bytes at a time, runs of
+    // 1 to 128 between short literal packets, the last run ending the image.
+    const int width = 300, height = 2;
+    const struct {
+        int type, depth;
+        bool swap; // B,G,R(,A) in the file, R,G,B(,A) out
+    } kinds[] = {{11, 8, false}, {11, 16, false}, {10, 24, true}, {10, 32, true}};
+    for (const auto& kind : kinds) {
+        const int size = kind.depth / 8;
+        Bytes data, expected;
+        auto pixel = [&](int seed) {
+            Bytes in, out;
+            for (int c = 0; c < size; ++c) {
+                in.push_back(static_cast<unsigned char>(seed * 31 + c * 85));
+            }
+            out = in;
+            if (kind.swap) {
+                std::swap(out[0], out[2]);
+            }
+            data = data + in;
+            return out;
+        };
+        for (int i = 0, done = 0; done < width * height; ++i) {
+            const int count =
+                std::min(i % 2 == 0 ? 1 + (i * 37) % 128 : 1 + i % 3, width * height - done);
+            data = data + Bytes{static_cast<unsigned char>((i % 2 == 0 ? 0x80 : 0) | (count - 1))};
+            Bytes run = pixel(i);
+            for (int k = 0; k < count; ++k) {
+                expected = expected + (i % 2 == 0 || k == 0 ? run : pixel(i + k));
+            }
+            done += count;
+        }
+        auto image = decodeTga(tgaHeader(tgaOf(kind.type, width, height, kind.depth)) + data);
+        EXPECT_EQ(pixelsOf(*image), expected) << kind.depth << "-bit";
     }
 }
