@@ -7,7 +7,8 @@ out="$(cd "$(dirname "$0")/.." && pwd)/fuzz/corpus/image"
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 mkdir -p "$out"
-rm -f "$out"/*
+# Only the made seeds: what long fuzz runs found stays in found/.
+find "$out" -maxdepth 1 -type f -delete
 
 # 9 x 5: odd width, runs along the rows, few enough colours for a palette.
 convert -size 9x5 xc: -fx 'floor(i/3)/3' -channel G -fx 'j/4' -channel B -fx '(i+j)%2' +channel \
