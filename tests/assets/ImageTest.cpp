@@ -118,10 +118,14 @@ TEST(ImageBufferTest, RefusesWhatIsNoReadableFile) {
 
 TEST(ImageFuzzSeedsTest, EverySeedIsAValidImage) {
     // The fuzz target starts from these; a seed the decoders refuse would
-    // keep it away from the decoding loops.
+    // keep it away from the decoding loops. What long runs found, in found/,
+    // is mostly refused on purpose.
     std::string dir = std::string(MORROWFEN_SOURCE_DIR) + "/fuzz/corpus/image";
     int seeds = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        if (!entry.is_regular_file()) {
+            continue;
+        }
         SCOPED_TRACE(entry.path().string());
         ImageBuffer buffer(entry.path().string());
         ::testing::internal::CaptureStderr();
