@@ -24,13 +24,6 @@ std::string scratchFile() {
 
 } // namespace
 
-// The loader keeps every glyph FreeType makes for it, a fixed cost of the
-// one font a game loads; over millions of inputs that is a growing heap, not
-// a fault to report. Long runs use -fork=1 -ignore_ooms=1 to start afresh.
-extern "C" const char* __asan_default_options() {
-    return "detect_leaks=0";
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     static const std::string path = scratchFile();
     FILE* file = std::fopen(path.c_str(), "wb");

@@ -17,6 +17,35 @@ const int CHARACTERS = 128;
 // for a texture the size of the screen many times over.
 const unsigned int MAX_GLYPH_SIDE = 1024;
 
+// What FreeType hands out is given back on every way out, thrown or not: a
+// font that fails half-way must not leave its library, face or glyphs behind.
+struct LibraryHolder {
+    FT_Library library = nullptr;
+    ~LibraryHolder() {
+        if (library != nullptr) {
+            FT_Done_FreeType(library);
+        }
+    }
+};
+
+struct FaceHolder {
+    FT_Face face = nullptr;
+    ~FaceHolder() {
+        if (face != nullptr) {
+            FT_Done_Face(face);
+        }
+    }
+};
+
+struct GlyphHolder {
+    FT_Glyph glyph = nullptr;
+    ~GlyphHolder() {
+        if (glyph != nullptr) {
+            FT_Done_Glyph(glyph);
+        }
+    }
+};
+
 } // namespace
 
 int nextPowerOfTwo(int n) {
@@ -35,14 +64,15 @@ void buildGlyph(FT_Face face, char c, GLuint listBase, GLuint* textures) {
     if (FT_Load_Glyph(face, FT_Get_Char_Index(face, code), FT_LOAD_DEFAULT) != 0) {
         throw std::runtime_error("FT_Load_Glyph failed");
     }
-    FT_Glyph glyph;
-    if (FT_Get_Glyph(face->glyph, &glyph) != 0) {
+    GlyphHolder held;
+    if (FT_Get_Glyph(face->glyph, &held.glyph) != 0) {
         throw std::runtime_error("FT_Get_Glyph failed");
     }
-    if (FT_Glyph_To_Bitmap(&glyph, FT_RENDER_MODE_NORMAL, nullptr, 1) != 0) {
+    // On success the outline glyph is freed and replaced by the bitmap one.
+    if (FT_Glyph_To_Bitmap(&held.glyph, FT_RENDER_MODE_NORMAL, nullptr, 1) != 0) {
         throw std::runtime_error("FT_Glyph_To_Bitmap failed");
     }
-    FT_BitmapGlyph bitmapGlyph = reinterpret_cast<FT_BitmapGlyph>(glyph);
+    FT_BitmapGlyph bitmapGlyph = reinterpret_cast<FT_BitmapGlyph>(held.glyph);
     const FT_Bitmap& bitmap = bitmapGlyph->bitmap;
     // A bitmap font hands over its own bitmap unconverted, possibly one bit
     // per pixel; the copy below reads one byte per pixel.
@@ -108,16 +138,17 @@ void Font::init(const char* fileName, unsigned int height) {
     textures = new GLuint[CHARACTERS];
     this->height = static_cast<float>(height);
 
-    FT_Library library;
-    if (FT_Init_FreeType(&library) != 0) {
+    LibraryHolder library;
+    if (FT_Init_FreeType(&library.library) != 0) {
         throw std::runtime_error("FT_Init_FreeType failed");
     }
-    FT_Face face;
-    if (FT_New_Face(library, fileName, 0, &face) != 0) {
+    FaceHolder held;
+    if (FT_New_Face(library.library, fileName, 0, &held.face) != 0) {
         throw std::runtime_error(
             "FT_New_Face failed (there is probably a problem with your font file)");
     }
     const FT_F26Dot6 size = static_cast<FT_F26Dot6>(height) * 64;
+    FT_Face face = held.face;
     FT_Set_Char_Size(face, size, size, 96, 96);
 
     listBase = glGenLists(CHARACTERS);
@@ -127,8 +158,7 @@ void Font::init(const char* fileName, unsigned int height) {
     }
 
     // Everything is in textures and lists now; the file is not needed again.
-    FT_Done_Face(face);
-    FT_Done_FreeType(library);
+    // The holders give back the face, then the library that made it.
 }
 
 void beginScreenProjection() {
