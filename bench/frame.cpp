@@ -34,6 +34,7 @@
 #include <SDL_opengl.h>
 #include <benchmark/benchmark.h>
 
+#include <ctime>
 #include <iterator>
 #include <vector>
 
@@ -143,6 +144,12 @@ void buildField() {
     }
 }
 
+double threadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
 void reportFps(benchmark::State& state) {
     state.counters["fps"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
@@ -155,11 +162,15 @@ void BM_ClearAndSwap(benchmark::State& state) {
         state.SkipWithError(NO_WORLD);
         return;
     }
+    double mainSeconds = 0.0;
     for (auto _ : state) {
+        const double start = threadSeconds();
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         SDL_GL_SwapBuffers();
         glFinish();
+        mainSeconds += threadSeconds() - start;
     }
+    state.counters["mainThreadMs"] = 1e3 * mainSeconds / static_cast<double>(state.iterations());
     reportFps(state);
 }
 BENCHMARK(BM_ClearAndSwap)->UseRealTime()->Unit(benchmark::kMillisecond);
@@ -172,10 +183,20 @@ void runFrames(benchmark::State& state, void (*build)(), bool fight) {
         return;
     }
     build();
+    // The main thread's own processor time: the world update alone, and all
+    // of it (the update, the calls into the renderer and the swap, but not
+    // the time spent waiting for the renderer's threads).
+    double updateSeconds = 0.0;
+    double mainSeconds = 0.0;
     for (auto _ : state) {
+        const double start = threadSeconds();
         updateWorld(DT);
+        const double updated = threadSeconds();
         renderFrame();
         glFinish();
+        const double finished = threadSeconds();
+        updateSeconds += updated - start;
+        mainSeconds += finished - start;
         if (fight) {
             state.PauseTiming();
             keepPickUps();
@@ -188,6 +209,9 @@ void runFrames(benchmark::State& state, void (*build)(), bool fight) {
     state.counters["shots"] = static_cast<double>(all<Projectile>().size());
     state.counters["particles"] =
         static_cast<double>(ParticleSystem::getInstance()->getParticles().size());
+    const double frames = static_cast<double>(state.iterations());
+    state.counters["updateMs"] = 1e3 * updateSeconds / frames;
+    state.counters["mainThreadMs"] = 1e3 * mainSeconds / frames;
     reportFps(state);
     clearWorld();
 }
