@@ -10,6 +10,7 @@
 #include <SDL_opengl.h>
 
 #include <cmath>
+#include <vector>
 
 namespace Quillmere {
 namespace Physics {
@@ -109,21 +110,34 @@ void ParticleSystem::draw() {
     // Particles hide behind the scene but not behind each other.
     glDepthMask(GL_FALSE);
 
-    for (const Particle* p : *particles) {
-        float x = p->position.x;
-        float y = p->position.y;
-        float z = p->position.z;
+    // One array draw for all of them: each square is the two triangles its
+    // strip would make, in the same order, so the picture is the same while
+    // the driver sees one primitive instead of one per particle.
+    if (!particles->empty()) {
+        static std::vector<GLfloat> corners;
+        corners.clear();
+        corners.reserve(particles->size() * 6 * 5);
+        for (const Particle* p : *particles) {
+            const float x = p->position.x;
+            const float y = p->position.y;
+            const float z = p->position.z;
+            // s, t, x, y, z for the strip's corners 0 1 2, then 2 1 3.
+            const GLfloat strip[4][5] = {{1.0f, 1.0f, x + 0.5f, y + 0.5f, z},
+                                         {0.0f, 1.0f, x - 0.5f, y + 0.5f, z},
+                                         {1.0f, 0.0f, x + 0.5f, y - 0.5f, z},
+                                         {0.0f, 0.0f, x - 0.5f, y - 0.5f, z}};
+            for (int corner : {0, 1, 2, 2, 1, 3}) {
+                corners.insert(corners.end(), strip[corner], strip[corner] + 5);
+            }
+        }
         glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
-        glBegin(GL_TRIANGLE_STRIP);
-        glTexCoord2f(1.0f, 1.0f);
-        glVertex3f(x + 0.5f, y + 0.5f, z);
-        glTexCoord2f(0.0f, 1.0f);
-        glVertex3f(x - 0.5f, y + 0.5f, z);
-        glTexCoord2f(1.0f, 0.0f);
-        glVertex3f(x + 0.5f, y - 0.5f, z);
+        glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+        glInterleavedArrays(GL_T2F_V3F, 0, corners.data());
+        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners.size() / 5));
+        glPopClientAttrib();
+        // The last corner's coordinates stay current, as they would after
+        // drawing it by hand.
         glTexCoord2f(0.0f, 0.0f);
-        glVertex3f(x - 0.5f, y - 0.5f, z);
-        glEnd();
     }
 
     glDepthMask(GL_TRUE);

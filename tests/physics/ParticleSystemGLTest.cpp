@@ -138,6 +138,8 @@ void expectColour(const std::array<unsigned char, 4>& rgba, int r, int g, int b,
 TEST_F(ParticleDrawGLTest, WithoutItsPictureASquareIsAddedPlainRed) {
     addEmitter(1.0f, -1.0f, 1.0f);
     GLuint stray = bindStrayTexture();
+    glColor4f(0.0f, 0.0f, 1.0f, 1.0f);
+    glTexCoord2f(0.25f, 0.75f);
     system->draw();
     EXPECT_EQ(clock.clock.ticks, 1);
     ASSERT_EQ(system->getParticles().size(), 1u);
@@ -171,6 +173,16 @@ TEST_F(ParticleDrawGLTest, WithoutItsPictureASquareIsAddedPlainRed) {
     EXPECT_EQ(value, GL_NICEST);
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &value);
     EXPECT_EQ(static_cast<GLuint>(value), stray);
+    // What later drawing inherits: the red and the last corner's texture
+    // coordinates are current, and no vertex array is left switched on.
+    GLfloat current[4] = {};
+    glGetFloatv(GL_CURRENT_COLOR, current);
+    EXPECT_EQ(std::vector<GLfloat>(current, current + 4), std::vector<GLfloat>({1, 0, 0, 1}));
+    glGetFloatv(GL_CURRENT_TEXTURE_COORDS, current);
+    EXPECT_EQ(std::vector<GLfloat>(current, current + 4), std::vector<GLfloat>({0, 0, 0, 1}));
+    for (GLenum array : {GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY, GL_NORMAL_ARRAY}) {
+        EXPECT_FALSE(glIsEnabled(array)) << array;
+    }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     glDeleteTextures(1, &stray);
 }
