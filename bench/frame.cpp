@@ -26,6 +26,7 @@
 #include "physics/ParticleEmitter.h"
 #include "physics/ParticlePool.h"
 #include "physics/ParticleSystem.h"
+#include "platform/HeapTuning.h"
 #include "world/Character.h"
 #include "world/ObjectList.h"
 #include "world/Zombie.h"
@@ -34,6 +35,7 @@
 #include <SDL_opengl.h>
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <ctime>
 #include <iterator>
 #include <vector>
@@ -49,6 +51,10 @@ bool setUpField() {
     static bool tried = false;
     if (!tried) {
         tried = true;
+        // As the game does first thing; leave it out to see what it saves.
+        if (std::getenv("MORROWFEN_BENCH_DEFAULT_HEAP") == nullptr) {
+            platform::keepFreedHeap();
+        }
         if (!openBenchWindow()) {
             return false;
         }

@@ -1,5 +1,6 @@
 #include "app/MainLoop.h"
 #include "app/StartUp.h"
+#include "platform/HeapTuning.h"
 
 #include <SDL.h>
 
@@ -16,6 +17,8 @@ void closeStandardStreams() {
 } // namespace
 
 int main(int /*argc*/, char** /*argv*/) {
+    platform::keepFreedHeap();
+
     // The game needs an OpenGL window, which only X11 gives us. Left to
     // itself, SDL falls back to a text-mode driver when there is no X
     // display, which takes over the terminal or ends the process without a
