@@ -105,7 +105,8 @@ TEST_F(GameZombiesTest, AScriptedPlayerScoresThirtyAndPicksUpAClip) {
         xdotool("keyup w");
     }
     const TraceFrame last = trace.frames().back();
-    ASSERT_TRUE(scored) << "points after " << last.t - start << " s: " << last.points;
+    ASSERT_TRUE(scored) << "points after " << last.t - start << " s: " << last.points << ", at "
+                        << trace.frames().size() / (last.t - start) << " frames a second";
     EXPECT_GE(pickUps, 1) << "no pistol clip picked up";
     EXPECT_GT(lowestHealth, 0.0) << "the figure was not to die here";
 
