@@ -1,0 +1,120 @@
+#!/usr/bin/python3
+"""Times the game's start-up beside a bare window: from exec to the first
+presented frame, for the game and for bench/bare_window (the same SDL, audio
+and window calls, then one cleared frame), run after one another N times
+under one X server. Both write a line to the file named by MORROWFEN_TRACE
+right after their first swap; the time until that line appears is the
+figure. Prints each run, the medians and the game's ratio to the reference.
+
+    scripts/bench-startup.py [--runs N] [--build DIR]
+
+Without DISPLAY it starts itself again under xvfb-run (1024x768x24)."""
+
+import argparse
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+XVFB_ARGS = ["xvfb-run", "-a", "-s", "-screen 0 1024x768x24 -noreset"]
+POLL_SECONDS = 0.001
+
+
+def first_line_written(path):
+    try:
+        with open(path, "rb") as f:
+            return b"\n" in f.read(4096)
+    except FileNotFoundError:
+        return False
+
+
+def time_to_first_frame(exe, cwd, env, trace, deadline):
+    """Seconds from exec of exe to the first complete line in trace. The
+    program is killed once it has been seen (or when the deadline passes)."""
+    if os.path.exists(trace):
+        os.unlink(trace)
+    env = dict(env, MORROWFEN_TRACE=trace)
+    start = time.monotonic()
+    proc = subprocess.Popen([exe], cwd=cwd, env=env, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE)
+    try:
+        while True:
+            if first_line_written(trace):
+                return time.monotonic() - start
+            if proc.poll() is not None and not first_line_written(trace):
+                err = proc.stderr.read().decode(errors="replace")
+                sys.exit(f"{exe} ended with status {proc.returncode} before its first "
+                         f"frame:\n{err}")
+            if time.monotonic() - start > deadline:
+                sys.exit(f"{exe} showed no frame within {deadline} s")
+            time.sleep(POLL_SECONDS)
+    finally:
+        if proc.poll() is None:
+            proc.kill()
+        proc.wait()
+        proc.stderr.close()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--runs", type=int, default=11,
+                        help="timed runs of each program (at least 5; default 11)")
+    parser.add_argument("--build", default=os.path.join(ROOT, "build"),
+                        help="the build tree (default build/)")
+    parser.add_argument("--deadline", type=float, default=120.0,
+                        help="seconds one start-up may take before the run fails")
+    args = parser.parse_args()
+    if args.runs < 5:
+        parser.error("--runs must be at least 5")
+
+    if not os.environ.get("DISPLAY"):
+        if shutil.which("xvfb-run") is None:
+            sys.exit("no DISPLAY and no xvfb-run")
+        os.execvp(XVFB_ARGS[0], XVFB_ARGS + [sys.executable, os.path.abspath(__file__)]
+                  + sys.argv[1:])
+
+    game_dir = os.path.join(args.build, "game")
+    programs = {
+        "game": os.path.join(game_dir, "morrowfen"),
+        "reference": os.path.join(args.build, "bench", "bare_window"),
+    }
+    for exe in programs.values():
+        if not os.access(exe, os.X_OK):
+            sys.exit(f"{exe} is missing: build the tree first")
+
+    work = tempfile.mkdtemp(prefix="bench-startup.")
+    # A best score of its own, so that the runs leave the player's alone.
+    env = dict(os.environ, SDL_AUDIODRIVER="dummy", XDG_DATA_HOME=work)
+    trace = os.path.join(work, "trace.jsonl")
+    try:
+        # One untimed run each, so that every timed one finds its files in
+        # the page cache.
+        for exe in programs.values():
+            time_to_first_frame(exe, game_dir, env, trace, args.deadline)
+        times = {name: [] for name in programs}
+        names = list(programs)
+        for run in range(args.runs):
+            # Turn about, so that neither always follows the other.
+            order = names if run % 2 == 0 else names[::-1]
+            line = []
+            for name in order:
+                seconds = time_to_first_frame(programs[name], game_dir, env, trace,
+                                              args.deadline)
+                times[name].append(seconds)
+                line.append(f"{name} {seconds * 1000:7.1f} ms")
+            print(f"run {run + 1:2d}: " + ", ".join(line), flush=True)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+    game = statistics.median(times["game"])
+    reference = statistics.median(times["reference"])
+    print(f"median of {args.runs}: game {game * 1000:.1f} ms, reference "
+          f"{reference * 1000:.1f} ms, ratio {game / reference:.2f}")
+
+
+if __name__ == "__main__":
+    main()
