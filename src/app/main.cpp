@@ -1,5 +1,6 @@
 #include "app/MainLoop.h"
 #include "app/StartUp.h"
+#include "platform/LargePageHeap.h"
 
 #include <SDL.h>
 
@@ -16,6 +17,9 @@ void closeStandardStreams() {
 } // namespace
 
 int main(int /*argc*/, char** /*argv*/) {
+    // Before SDL and the OpenGL driver start allocating.
+    platform::reserveLargePageHeap();
+
     // The game needs an OpenGL window, which only X11 gives us. Left to
     // itself, SDL falls back to a text-mode driver when there is no X
     // display, which takes over the terminal or ends the process without a

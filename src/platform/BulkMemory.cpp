@@ -1,5 +1,7 @@
 #include "platform/BulkMemory.h"
 
+#include "platform/Sanitizers.h"
+
 #include <sys/mman.h>
 
 #include <cstdint>
@@ -8,17 +10,7 @@
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-const bool mapLargeArrays = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-const bool mapLargeArrays = false;
-#else
-const bool mapLargeArrays = true;
-#endif
-#else
-const bool mapLargeArrays = true;
-#endif
+const bool mapLargeArrays = !platform::underAddressSanitizer;
 
 const size_t hugePage = 2u << 20;
 const size_t mapThreshold = 4u << 20;
