@@ -4,7 +4,10 @@ presented frame, for the game and for bench/bare_window (the same SDL, audio
 and window calls, then one cleared frame), run after one another N times
 under one X server. Both write a line to the file named by MORROWFEN_TRACE
 right after their first swap; the time until that line appears is the
-figure. Prints each run, the medians and the game's ratio to the reference.
+figure. The processor time the program used, all its threads, until it was
+ended right after that line is given beside it: on a shared machine it
+swings less than the wall time. Prints each run, the medians and the game's
+ratios to the reference.
 
     scripts/bench-startup.py [--runs N] [--build DIR]
 
@@ -33,30 +36,41 @@ def first_line_written(path):
 
 
 def time_to_first_frame(exe, cwd, env, trace, deadline):
-    """Seconds from exec of exe to the first complete line in trace. The
-    program is killed once it has been seen (or when the deadline passes)."""
+    """Seconds from exec of exe to the first complete line in trace, and the
+    processor seconds it had used when it was killed right after that line
+    (or when the deadline passed)."""
     if os.path.exists(trace):
         os.unlink(trace)
     env = dict(env, MORROWFEN_TRACE=trace)
     start = time.monotonic()
     proc = subprocess.Popen([exe], cwd=cwd, env=env, stdout=subprocess.DEVNULL,
                             stderr=subprocess.PIPE)
+    # Reaped here rather than by Popen: only reaping gives its processor time.
+    ended = None
+    wall = None
     try:
-        while True:
+        while wall is None:
             if first_line_written(trace):
-                return time.monotonic() - start
-            if proc.poll() is not None and not first_line_written(trace):
+                wall = time.monotonic() - start
+            elif ended is not None:
                 err = proc.stderr.read().decode(errors="replace")
-                sys.exit(f"{exe} ended with status {proc.returncode} before its first "
-                         f"frame:\n{err}")
-            if time.monotonic() - start > deadline:
+                sys.exit(f"{exe} ended with status {os.waitstatus_to_exitcode(ended[1])} "
+                         f"before its first frame:\n{err}")
+            elif time.monotonic() - start > deadline:
                 sys.exit(f"{exe} showed no frame within {deadline} s")
-            time.sleep(POLL_SECONDS)
+            else:
+                time.sleep(POLL_SECONDS)
+                pid, status, usage = os.wait4(proc.pid, os.WNOHANG)
+                if pid != 0:
+                    ended = (pid, status, usage)
     finally:
-        if proc.poll() is None:
+        if ended is None:
             proc.kill()
-        proc.wait()
+            ended = os.wait4(proc.pid, 0)
+        proc.returncode = os.waitstatus_to_exitcode(ended[1])
         proc.stderr.close()
+    usage = ended[2]
+    return wall, usage.ru_utime + usage.ru_stime
 
 
 def main():
@@ -95,25 +109,28 @@ def main():
         # the page cache.
         for exe in programs.values():
             time_to_first_frame(exe, game_dir, env, trace, args.deadline)
-        times = {name: [] for name in programs}
+        walls = {name: [] for name in programs}
+        cpus = {name: [] for name in programs}
         names = list(programs)
         for run in range(args.runs):
             # Turn about, so that neither always follows the other.
             order = names if run % 2 == 0 else names[::-1]
             line = []
             for name in order:
-                seconds = time_to_first_frame(programs[name], game_dir, env, trace,
-                                              args.deadline)
-                times[name].append(seconds)
-                line.append(f"{name} {seconds * 1000:7.1f} ms")
+                wall, cpu = time_to_first_frame(programs[name], game_dir, env, trace,
+                                                args.deadline)
+                walls[name].append(wall)
+                cpus[name].append(cpu)
+                line.append(f"{name} {wall * 1000:6.1f} ms ({cpu * 1000:6.1f} ms processor)")
             print(f"run {run + 1:2d}: " + ", ".join(line), flush=True)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
-    game = statistics.median(times["game"])
-    reference = statistics.median(times["reference"])
-    print(f"median of {args.runs}: game {game * 1000:.1f} ms, reference "
-          f"{reference * 1000:.1f} ms, ratio {game / reference:.2f}")
+    for label, times in (("wall", walls), ("processor", cpus)):
+        game = statistics.median(times["game"])
+        reference = statistics.median(times["reference"])
+        print(f"median of {args.runs}, {label}: game {game * 1000:.1f} ms, reference "
+              f"{reference * 1000:.1f} ms, ratio {game / reference:.2f}")
 
 
 if __name__ == "__main__":
