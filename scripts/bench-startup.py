@@ -9,7 +9,11 @@ ended right after that line is given beside it: on a shared machine it
 swings less than the wall time. Prints each run, the medians and the game's
 ratios to the reference.
 
-    scripts/bench-startup.py [--runs N] [--build DIR]
+    scripts/bench-startup.py [--runs N] [--build DIR] [--game PATH]...
+
+--game, given more than once, times several builds of the game (each
+started in its own folder, which must hold res/) in the same runs, as for a
+before-and-after table.
 
 Without DISPLAY it starts itself again under xvfb-run (1024x768x24)."""
 
@@ -81,6 +85,8 @@ def main():
                         help="the build tree (default build/)")
     parser.add_argument("--deadline", type=float, default=120.0,
                         help="seconds one start-up may take before the run fails")
+    parser.add_argument("--game", action="append",
+                        help="a game to time (default BUILD/game/morrowfen); may be repeated")
     args = parser.parse_args()
     if args.runs < 5:
         parser.error("--runs must be at least 5")
@@ -91,14 +97,18 @@ def main():
         os.execvp(XVFB_ARGS[0], XVFB_ARGS + [sys.executable, os.path.abspath(__file__)]
                   + sys.argv[1:])
 
-    game_dir = os.path.join(args.build, "game")
-    programs = {
-        "game": os.path.join(game_dir, "morrowfen"),
-        "reference": os.path.join(args.build, "bench", "bare_window"),
-    }
+    games = args.game or [os.path.join(args.build, "game", "morrowfen")]
+    games = [os.path.abspath(g) for g in games]
+    programs = {g if len(games) > 1 else "game": g for g in games}
+    if len(programs) != len(games):
+        parser.error("each --game must be another file")
+    programs["reference"] = os.path.join(args.build, "bench", "bare_window")
     for exe in programs.values():
         if not os.access(exe, os.X_OK):
             sys.exit(f"{exe} is missing: build the tree first")
+    # The reference reads nothing; it starts in the first game's folder.
+    folders = {name: os.path.dirname(exe) for name, exe in programs.items()}
+    folders["reference"] = os.path.dirname(games[0])
 
     work = tempfile.mkdtemp(prefix="bench-startup.")
     # A best score of its own, so that the runs leave the player's alone.
@@ -107,17 +117,17 @@ def main():
     try:
         # One untimed run each, so that every timed one finds its files in
         # the page cache.
-        for exe in programs.values():
-            time_to_first_frame(exe, game_dir, env, trace, args.deadline)
+        for name, exe in programs.items():
+            time_to_first_frame(exe, folders[name], env, trace, args.deadline)
         walls = {name: [] for name in programs}
         cpus = {name: [] for name in programs}
         names = list(programs)
         for run in range(args.runs):
-            # Turn about, so that neither always follows the other.
+            # Turn about, so that none always follows another.
             order = names if run % 2 == 0 else names[::-1]
             line = []
             for name in order:
-                wall, cpu = time_to_first_frame(programs[name], game_dir, env, trace,
+                wall, cpu = time_to_first_frame(programs[name], folders[name], env, trace,
                                                 args.deadline)
                 walls[name].append(wall)
                 cpus[name].append(cpu)
@@ -127,10 +137,12 @@ def main():
         shutil.rmtree(work, ignore_errors=True)
 
     for label, times in (("wall", walls), ("processor", cpus)):
-        game = statistics.median(times["game"])
         reference = statistics.median(times["reference"])
-        print(f"median of {args.runs}, {label}: game {game * 1000:.1f} ms, reference "
-              f"{reference * 1000:.1f} ms, ratio {game / reference:.2f}")
+        print(f"median of {args.runs}, {label}: reference {reference * 1000:.1f} ms")
+        for name in programs:
+            if name != "reference":
+                game = statistics.median(times[name])
+                print(f"  {name} {game * 1000:.1f} ms, ratio {game / reference:.2f}")
 
 
 if __name__ == "__main__":
