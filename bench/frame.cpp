@@ -26,7 +26,7 @@
 #include "physics/ParticleEmitter.h"
 #include "physics/ParticlePool.h"
 #include "physics/ParticleSystem.h"
-#include "platform/HeapTuning.h"
+#include "platform/LargePageHeap.h"
 #include "world/Character.h"
 #include "world/ObjectList.h"
 #include "world/Zombie.h"
@@ -53,7 +53,7 @@ bool setUpField() {
         tried = true;
         // As the game does first thing; leave it out to see what it saves.
         if (std::getenv("MORROWFEN_BENCH_DEFAULT_HEAP") == nullptr) {
-            platform::keepFreedHeap();
+            platform::reserveLargePageHeap();
         }
         if (!openBenchWindow()) {
             return false;

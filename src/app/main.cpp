@@ -1,6 +1,6 @@
 #include "app/MainLoop.h"
 #include "app/StartUp.h"
-#include "platform/HeapTuning.h"
+#include "platform/LargePageHeap.h"
 
 #include <SDL.h>
 
@@ -17,7 +17,8 @@ void closeStandardStreams() {
 } // namespace
 
 int main(int /*argc*/, char** /*argv*/) {
-    platform::keepFreedHeap();
+    // Before SDL and the OpenGL driver start allocating.
+    platform::reserveLargePageHeap();
 
     // The game needs an OpenGL window, which only X11 gives us. Left to
     // itself, SDL falls back to a text-mode driver when there is no X

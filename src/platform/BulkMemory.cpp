@@ -10,7 +10,7 @@
 
 namespace {
 
-const bool mapLargeArrays = !platform::heapIsSanitized;
+const bool mapLargeArrays = !platform::underAddressSanitizer;
 
 const size_t hugePage = 2u << 20;
 const size_t mapThreshold = 4u << 20;

@@ -1,19 +1,19 @@
 #pragma once
 
-// True when AddressSanitizer's allocator stands in for the C library's: its
-// checks need the ordinary heap, and the C library's tuning does not reach it.
+// True in a build under AddressSanitizer, whose allocator stands in for the
+// system's: memory tricks meant for the system allocator stay off there.
 namespace platform {
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr bool heapIsSanitized = true;
+constexpr bool underAddressSanitizer = true;
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-constexpr bool heapIsSanitized = true;
+constexpr bool underAddressSanitizer = true;
 #else
-constexpr bool heapIsSanitized = false;
+constexpr bool underAddressSanitizer = false;
 #endif
 #else
-constexpr bool heapIsSanitized = false;
+constexpr bool underAddressSanitizer = false;
 #endif
 
 } // namespace platform
