@@ -79,8 +79,9 @@ struct ByteSink {
     }
     void run(unsigned char* out, unsigned value, size_t count) const { memset(out, value, count); }
     // Copies the bytes of 64 whose bits are set in keep in one go, storing
-    // up to 64 bytes; false where the processor has no way to.
+    // up to packReach bytes; false where the processor has no way to.
     static const bool packs = true;
+    static const size_t packReach = 64;
     bool pack(const unsigned char* in, uint64_t keep, unsigned char*& out) const {
 #if defined(__x86_64__)
         static const bool ssse3 =
@@ -112,24 +113,46 @@ struct PaletteSink {
         }
         memcpy(out, patterns[value], count * 3);
     }
-    static const bool packs = false;
-    bool pack(const unsigned char*, uint64_t, unsigned char*&) const { return false; }
+    // Each kept byte of 64 as a colour, four bytes stored for three.
+    static const bool packs = true;
+    static const size_t packReach = 64 * 3 + 1;
+    bool pack(const unsigned char* in, uint64_t keep, unsigned char*& out) const {
+        for (; keep != 0; keep &= keep - 1, out += 3) {
+            memcpy(out, patterns[in[__builtin_ctzll(keep)]], 4);
+        }
+        return true;
+    }
 };
 
 // For 64 bytes, one bit each: which are 192 or more, that is have their
 // top two bits set, and (when asked for) which are 193, the run byte of a
-// single copy. Eight bytes at a time.
+// single copy.
 struct ByteClasses {
     uint64_t high;
     uint64_t singles;
 };
 
-template <bool withSingles> ByteClasses classify(const unsigned char* in) {
+template <bool withSingles>
+inline __attribute__((always_inline)) ByteClasses classify(const unsigned char* in) {
+    ByteClasses classes{0, 0};
+#if defined(__x86_64__)
+    const __m128i topTwo = _mm_set1_epi8(static_cast<char>(0xC0));
+    const __m128i single = _mm_set1_epi8(static_cast<char>(0xC1));
+    for (int i = 0; i < 64; i += 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + i));
+        const uint64_t high =
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(bytes, topTwo), topTwo));
+        classes.high |= high << i;
+        if (withSingles) {
+            const uint64_t singles = _mm_movemask_epi8(_mm_cmpeq_epi8(bytes, single));
+            classes.singles |= singles << i;
+        }
+    }
+#else
     const uint64_t tops = 0x8080808080808080ull;
     const uint64_t lows = 0x7F7F7F7F7F7F7F7Full;
     // Gathers the top bit of each byte into one byte, in order.
     auto gather = [](uint64_t bits) { return (bits >> 7) * 0x0102040810204080ull >> 56; };
-    ByteClasses classes{0, 0};
     for (int i = 0; i < 8; ++i) {
         uint64_t word;
         memcpy(&word, in + i * 8, 8);
@@ -144,6 +167,7 @@ template <bool withSingles> ByteClasses classify(const unsigned char* in) {
             classes.singles |= gather(~(((x & lows) + lows) | x) & tops) << (i * 8);
         }
     }
+#endif
     return classes;
 }
 
@@ -245,8 +269,8 @@ private:
         const int lastIsRun = static_cast<int>(runs >> (blockSize - 1));
         // Literals and runs of one copy only, as noisy pictures are made of:
         // the output is the block without its run bytes.
-        if (Sink::packs && (runs & ~classes.singles) == 0 && end - out > blockSize &&
-            sink.pack(block, ~runs, out)) {
+        if (Sink::packs && (runs & ~classes.singles) == 0 &&
+            static_cast<size_t>(end - out) > Sink::packReach && sink.pack(block, ~runs, out)) {
             in = block + blockSize - lastIsRun;
             return false;
         }
