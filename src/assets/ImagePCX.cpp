@@ -71,8 +71,9 @@ struct ByteSink {
     void shortRun(unsigned char* out, unsigned value, int length) const {
         const uint64_t word = value * 0x0101010101010101ull;
         memcpy(out, &word, 8);
-        if (length > 8) {
-            for (int i = 8; i < 64; i += 8) {
+        memcpy(out + 8, &word, 8);
+        if (length > 16) {
+            for (int i = 16; i < 64; i += 8) {
                 memcpy(out + i, &word, 8);
             }
         }
@@ -255,6 +256,54 @@ private:
         return out == end;
     }
 
+    // Packing a block takes at most this many runs of other than one copy,
+    // each of which splits it; above it, going token by token is quicker.
+    static const int maxOtherRuns = 2;
+
+    // The output room a packed block needs: its literals and runs, and what
+    // the last store made for them writes past them.
+    template <class Sink> static size_t packRoom() {
+        const size_t longestStore = Sink::packReach > Sink::reach ? Sink::packReach : Sink::reach;
+        return (blockSize + maxOtherRuns * maxRunLength) * Sink::unit + longestStore;
+    }
+
+    // A block whose run bytes are known, packed: the stretches of literals
+    // and values of single runs between the other runs. Returns false, with
+    // nothing stored, where the sink cannot pack.
+    template <class Sink>
+    bool packBlock(const unsigned char* block, uint64_t runs, uint64_t others, unsigned char*& out,
+                   const Sink& sink) {
+        // A single run at the last place is left for the next block; another
+        // run there is taken, its value being the byte after the block.
+        const int lastSingle = static_cast<int>((runs & ~others) >> (blockSize - 1));
+        const int lastOther = static_cast<int>(others >> (blockSize - 1));
+        uint64_t keep = ~runs & ~(others << 1);
+        unsigned char* o = out;
+        while (others != 0) {
+            const int at = __builtin_ctzll(others);
+            others &= others - 1;
+            const uint64_t stretch = keep & ((uint64_t{1} << at) - 1);
+            keep &= ~stretch;
+            if (!sink.pack(block, stretch, o)) {
+                return false;
+            }
+            const unsigned value = block[at + 1];
+            const int length = block[at] - 192;
+            if (length <= Sink::longest) {
+                sink.shortRun(o, value, length);
+            } else {
+                sink.run(o, value, length);
+            }
+            o += length * Sink::unit;
+        }
+        if (!sink.pack(block, keep, o)) {
+            return false;
+        }
+        out = o;
+        in = block + blockSize - lastSingle + lastOther;
+        return true;
+    }
+
     // The tokens that start in the next 64 bytes of the file. Where they are
     // comes from the bytes alone, not from decoding the token before each,
     // so that tokens do not wait on one another. Returns whether out has
@@ -267,11 +316,13 @@ private:
         const uint64_t runs = runBytes(classes.high);
         // A run byte at the last place has its value in the next block.
         const int lastIsRun = static_cast<int>(runs >> (blockSize - 1));
-        // Literals and runs of one copy only, as noisy pictures are made of:
-        // the output is the block without its run bytes.
-        if (Sink::packs && (runs & ~classes.singles) == 0 &&
-            static_cast<size_t>(end - out) > Sink::packReach && sink.pack(block, ~runs, out)) {
-            in = block + blockSize - lastIsRun;
+        // Literals and runs of one copy, as noisy pictures are made of, with
+        // few other runs: the output is the block without its run bytes,
+        // the other runs stored between the packed stretches.
+        const uint64_t others = runs & ~classes.singles;
+        if (Sink::packs && __builtin_popcountll(others) <= maxOtherRuns &&
+            static_cast<size_t>(end - out) > packRoom<Sink>() &&
+            packBlock(block, runs, others, out, sink)) {
             return false;
         }
         // Every byte but the value of a run starts a token.

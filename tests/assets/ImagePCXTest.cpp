@@ -187,31 +187,28 @@ TEST(ImagePCXTest, LongNoisyLinesDecodeAsWritten) {
         int planes, width, bytesPerLine;
     } kinds[] = {{1, 700, 700}, {1, 700, 705}, {3, 700, 700}, {3, 701, 702}};
     for (const auto& kind : kinds) {
-        const int height = 6;
+        const int height = 12;
         std::minstd_rand random(kind.planes * 1000 + kind.bytesPerLine);
         Bytes decoded, data;
         const size_t total = static_cast<size_t>(kind.bytesPerLine) * kind.planes * height;
         while (decoded.size() < total) {
+            // Noise, noise with a run now and then, runs, runs of one.
             const int kindOfStretch = random() % 4;
             const int length = 1 + random() % 150;
             for (int i = 0; i < length && decoded.size() < total; ++i) {
                 const auto value = static_cast<unsigned char>(random());
-                if (kindOfStretch == 0 || kindOfStretch == 1) {
-                    // Noise.
-                    if (value >= 192) {
-                        data = data + Bytes{0xC1};
-                    }
-                    data.push_back(value);
-                    decoded.push_back(value);
-                } else if (kindOfStretch == 2) {
-                    // Runs; the stream may end inside the last one.
+                if (kindOfStretch == 2 || (kindOfStretch == 1 && random() % 24 == 0)) {
+                    // The stream may end inside the last run.
                     const int run = random() % 64;
                     data = data + Bytes{static_cast<unsigned char>(0xC0 + run), value};
                     decoded.insert(decoded.end(), run, value);
-                } else {
-                    data = data + Bytes{0xC1, value};
-                    decoded.push_back(value);
+                    continue;
                 }
+                if (kindOfStretch == 3 || value >= 192) {
+                    data = data + Bytes{0xC1};
+                }
+                data.push_back(value);
+                decoded.push_back(value);
             }
         }
         PcxHeader h = pcxOf(8, kind.planes, kind.width, height);
