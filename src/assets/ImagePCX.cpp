@@ -260,6 +260,14 @@ private:
     // each of which splits it; above it, going token by token is quicker.
     static const int maxOtherRuns = 2;
 
+    // Whether no more than maxOtherRuns bits are set.
+    static bool fewEnough(uint64_t bits) {
+        for (int i = 0; i < maxOtherRuns; ++i) {
+            bits &= bits - 1;
+        }
+        return bits == 0;
+    }
+
     // The output room a packed block needs: its literals and runs, and what
     // the last store made for them writes past them.
     template <class Sink> static size_t packRoom() {
@@ -320,8 +328,7 @@ private:
         // few other runs: the output is the block without its run bytes,
         // the other runs stored between the packed stretches.
         const uint64_t others = runs & ~classes.singles;
-        if (Sink::packs && __builtin_popcountll(others) <= maxOtherRuns &&
-            static_cast<size_t>(end - out) > packRoom<Sink>() &&
+        if (Sink::packs && fewEnough(others) && static_cast<size_t>(end - out) > packRoom<Sink>() &&
             packBlock(block, runs, others, out, sink)) {
             return false;
         }
