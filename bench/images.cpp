@@ -1,7 +1,7 @@
 // Decoding 4096 x 4096 TGA (raw and run-length, 24-bit) and PCX (24-bit and
 // 8-bit) files with our decoders, beside stb_image on the same TGA files,
-// and beside a bare read of each file into memory: the floor no decoder
-// reading that file can beat.
+// beside a bare read of each file into memory, the floor no decoder reading
+// that file can beat, and beside writing a picture of the decoded size.
 //
 // The files are written once into the system's temporary directory.
 
@@ -264,6 +264,21 @@ void BM_BareRead(benchmark::State& state, const char* name) {
     reportSizes(state, path);
 }
 
+// Allocating the 4096 x 4096 x 3 bytes of a decoded picture and writing
+// every one of them, as the fastest decoder would: beside the bare read,
+// the floor that the size of the output sets.
+void BM_WriteOutput(benchmark::State& state) {
+    const size_t size = static_cast<size_t>(side) * side * 3;
+    for (auto _ : state) {
+        unsigned char* pixels = platform::allocateBulk(size);
+        memset(pixels, 0x5A, size);
+        benchmark::DoNotOptimize(pixels);
+        benchmark::ClobberMemory();
+        platform::releaseBulk(pixels);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * size);
+}
+
 template <class Decoder> void BM_OursFromFile(benchmark::State& state, const char* name) {
     std::string path = benchFile(name);
     for (auto _ : state) {
@@ -324,6 +339,7 @@ int registerAll() {
     for (const File& f : files) {
         std::string label = f.label;
         add(label + "/bare_read", BM_BareRead, f.name);
+        add(label + "/write_output", BM_WriteOutput);
         if (f.pcx) {
             add(label + "/ours_file", BM_OursFromFile<ImagePCX>, f.name);
             add(label + "/ours_memory", BM_OursFromMemory<ImagePCX>, f.name);

@@ -4,6 +4,7 @@
 #include "ImageBytes.h"
 
 #include <memory>
+#include <random>
 
 namespace {
 
@@ -174,4 +175,63 @@ TEST(ImagePCXTest, LongLinesOfEveryTokenDecodeAsWritten) {
         }
     }
     EXPECT_EQ(pixelsOf(*image), expected);
+}
+
+TEST(ImagePCXTest, LongNoisyLinesDecodeAsWritten) {
+    // Lines long enough to be decoded many file bytes at a time: stretches
+    // of noise (values of 192 and above as runs of one), runs of 0 to 63
+    // and of one, all written as one stream so that they cross plane, line
+    // and filler ends anywhere. Planes and 8-bit indices, with and without
+    // filler.
+    const struct {
+        int planes, width, bytesPerLine;
+    } kinds[] = {{1, 700, 700}, {1, 700, 705}, {3, 700, 700}, {3, 701, 702}};
+    for (const auto& kind : kinds) {
+        const int height = 12;
+        std::minstd_rand random(kind.planes * 1000 + kind.bytesPerLine);
+        Bytes decoded, data;
+        const size_t total = static_cast<size_t>(kind.bytesPerLine) * kind.planes * height;
+        while (decoded.size() < total) {
+            // Noise, noise with a run now and then, runs, runs of one.
+            const int kindOfStretch = random() % 4;
+            const int length = 1 + random() % 150;
+            for (int i = 0; i < length && decoded.size() < total; ++i) {
+                const auto value = static_cast<unsigned char>(random());
+                if (kindOfStretch == 2 || (kindOfStretch == 1 && random() % 24 == 0)) {
+                    // The stream may end inside the last run.
+                    const int run = random() % 64;
+                    data = data + Bytes{static_cast<unsigned char>(0xC0 + run), value};
+                    decoded.insert(decoded.end(), run, value);
+                    continue;
+                }
+                if (kindOfStretch == 3 || value >= 192) {
+                    data = data + Bytes{0xC1};
+                }
+                data.push_back(value);
+                decoded.push_back(value);
+            }
+        }
+        PcxHeader h = pcxOf(8, kind.planes, kind.width, height);
+        h.bytesPerLine = kind.bytesPerLine;
+        Bytes file = pcxHeader(h) + data;
+        if (kind.planes == 1) {
+            file = file + pcxPalette();
+        }
+        Bytes expected;
+        for (int row = height - 1; row >= 0; --row) {
+            const unsigned char* line = decoded.data() + row * kind.planes * kind.bytesPerLine;
+            for (int x = 0; x < kind.width; ++x) {
+                if (kind.planes == 1) {
+                    expected = expected + entry(line[x]);
+                    continue;
+                }
+                for (int c = 0; c < 3; ++c) {
+                    expected.push_back(line[c * kind.bytesPerLine + x]);
+                }
+            }
+        }
+        EXPECT_EQ(pixelsOf(*decodePcx(file)), expected)
+            << kind.planes << " planes, " << kind.width << " wide, " << kind.bytesPerLine
+            << " bytes per line";
+    }
 }

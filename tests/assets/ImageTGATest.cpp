@@ -281,39 +281,45 @@ TEST(ImageTGATest, LongRowsKeepTheChannelTableToTheLastPixel) {
 }
 
 TEST(ImageTGATest, RunsOfEveryLengthAndDepthRepeatTheirPixel) {
-    // Rows wide enough for runs to be stored many bytes at a time, runs of
-    // 1 to 128 between short literal packets, the last run ending the image.
-    const int width = 300, height = 2;
+    // Enough packets for most of them to be taken far from both ends of the
+    // file and the picture, where whole packets are stored without checks
+    // of their own: runs of 1 to 128 between literal packets of 1 to 128,
+    // crossing row ends, the last packet ending the image, in both channel
+    // orders.
+    const int width = 300, height = 24;
     const struct {
         int type, depth;
-        bool swap; // B,G,R(,A) in the file, R,G,B(,A) out
+        bool swap; // B,G,R(,A) in the file, R,G,B(,A) out without EXT_bgra
     } kinds[] = {{11, 8, false}, {11, 16, false}, {10, 24, true}, {10, 32, true}};
     for (const auto& kind : kinds) {
-        const int size = kind.depth / 8;
-        Bytes data, expected;
-        auto pixel = [&](int seed) {
-            Bytes in, out;
-            for (int c = 0; c < size; ++c) {
-                in.push_back(static_cast<unsigned char>(seed * 31 + c * 85));
+        for (bool bgra : {false, true}) {
+            ScopedGlewFlag flag(ScopedGlewFlag::Bgra, bgra);
+            const int size = kind.depth / 8;
+            Bytes data, expected;
+            auto pixel = [&](int seed, int times) {
+                Bytes in;
+                for (int c = 0; c < size; ++c) {
+                    in.push_back(static_cast<unsigned char>(seed * 31 + c * 85));
+                }
+                data.insert(data.end(), in.begin(), in.end());
+                if (kind.swap && !bgra) {
+                    std::swap(in[0], in[2]);
+                }
+                for (int k = 0; k < times; ++k) {
+                    expected.insert(expected.end(), in.begin(), in.end());
+                }
+            };
+            for (int i = 0, done = 0; done < width * height; ++i) {
+                const bool run = i % 2 == 0;
+                const int count = std::min(1 + (i * (run ? 37 : 53)) % 128, width * height - done);
+                data.push_back(static_cast<unsigned char>((run ? 0x80 : 0) | (count - 1)));
+                for (int k = 0; k < (run ? 1 : count); ++k) {
+                    pixel(i + k, run ? count : 1);
+                }
+                done += count;
             }
-            out = in;
-            if (kind.swap) {
-                std::swap(out[0], out[2]);
-            }
-            data = data + in;
-            return out;
-        };
-        for (int i = 0, done = 0; done < width * height; ++i) {
-            const int count =
-                std::min(i % 2 == 0 ? 1 + (i * 37) % 128 : 1 + i % 3, width * height - done);
-            data = data + Bytes{static_cast<unsigned char>((i % 2 == 0 ? 0x80 : 0) | (count - 1))};
-            Bytes run = pixel(i);
-            for (int k = 0; k < count; ++k) {
-                expected = expected + (i % 2 == 0 || k == 0 ? run : pixel(i + k));
-            }
-            done += count;
+            auto image = decodeTga(tgaHeader(tgaOf(kind.type, width, height, kind.depth)) + data);
+            EXPECT_EQ(pixelsOf(*image), expected) << kind.depth << "-bit, bgra " << bgra;
         }
-        auto image = decodeTga(tgaHeader(tgaOf(kind.type, width, height, kind.depth)) + data);
-        EXPECT_EQ(pixelsOf(*image), expected) << kind.depth << "-bit";
     }
 }
