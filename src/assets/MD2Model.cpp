@@ -46,15 +46,22 @@ void MD2Model::drawFrames(int frameA, int frameB, float t) {
     }
     const MD2Frame& a = frames[frameA];
     const MD2Frame& b = frames[frameB];
-    glBegin(GL_TRIANGLES);
-    for (const MD2Triangle& triangle : data->getTriangles()) {
-        for (int k = 0; k < 3; ++k) {
-            GLfloat texCoord[2], normal[3], position[3];
-            data->blendCorner(a, b, triangle, k, t, texCoord, normal, position);
-            glTexCoord2f(texCoord[0], texCoord[1]);
-            glNormal3fv(normal);
-            glVertex3fv(position);
-        }
+    const std::vector<uint32_t>& indices = data->getCornerIndices();
+    if (indices.empty()) {
+        return;
     }
-    glEnd();
+    // Each distinct corner blended once and the triangles drawn by index, in
+    // their order: the same triangles the driver would get corner by corner.
+    static std::vector<float> blended;
+    data->blendCorners(a, b, t, blended);
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glInterleavedArrays(GL_T2F_N3F_V3F, 0, blended.data());
+    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT,
+                   indices.data());
+    glPopClientAttrib();
+    // The last corner's coordinate and normal stay current, as they would
+    // after drawing it by hand.
+    const float* lastCorner = &blended[8 * size_t(indices.back())];
+    glTexCoord2fv(lastCorner);
+    glNormal3fv(lastCorner + 2);
 }

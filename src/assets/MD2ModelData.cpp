@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <unordered_map>
 
 #include <sys/stat.h>
 
@@ -220,6 +221,7 @@ void MD2ModelData::readBody(const Source& source) {
     for (size_t i = 0; i < glCommands.size(); ++i) {
         glCommands[i] = readInt32(&raw[4 * i]);
     }
+    indexCorners();
 }
 
 std::string MD2ModelData::frameName(size_t i) const {
@@ -229,13 +231,29 @@ std::string MD2ModelData::frameName(size_t i) const {
 void MD2ModelData::blendCorner(const MD2Frame& a, const MD2Frame& b, const MD2Triangle& triangle,
                                int k, float t, float texCoord[2], float normal[3],
                                float position[3]) const {
+    blend(a, b, MD2Corner{triangle.vertexIndex[k], triangle.texCoordIndex[k]}, t, texCoord, normal,
+          position);
+}
+
+void MD2ModelData::blendCorners(const MD2Frame& a, const MD2Frame& b, float t,
+                                std::vector<float>& out) const {
+    out.resize(8 * corners.size());
+    float* next = out.data();
+    for (const MD2Corner& corner : corners) {
+        blend(a, b, corner, t, next, next + 2, next + 5);
+        next += 8;
+    }
+}
+
+void MD2ModelData::blend(const MD2Frame& a, const MD2Frame& b, MD2Corner corner, float t,
+                         float texCoord[2], float normal[3], float position[3]) const {
     // Loading checked every index used here against its array.
-    const MD2TexCoord& tc = texCoords[triangle.texCoordIndex[k]];
+    const MD2TexCoord& tc = texCoords[corner.texCoordIndex];
     texCoord[0] = tc.s / static_cast<float>(header.skinWidth);
     texCoord[1] = 1.0f - tc.t / static_cast<float>(header.skinHeight);
 
-    const MD2FrameVertex& va = a.vertices[triangle.vertexIndex[k]];
-    const MD2FrameVertex& vb = b.vertices[triangle.vertexIndex[k]];
+    const MD2FrameVertex& va = a.vertices[corner.vertexIndex];
+    const MD2FrameVertex& vb = b.vertices[corner.vertexIndex];
     const float* na = md2Normals[va.normalIndex];
     const float* nb = md2Normals[vb.normalIndex];
     const float scaleA[3] = {a.scale.x, a.scale.y, a.scale.z};
@@ -247,5 +265,24 @@ void MD2ModelData::blendCorner(const MD2Frame& a, const MD2Frame& b, const MD2Tr
         float pa = va.v[c] * scaleA[c] + moveA[c];
         float pb = vb.v[c] * scaleB[c] + moveB[c];
         position[c] = pa + t * (pb - pa);
+    }
+}
+
+void MD2ModelData::indexCorners() {
+    // A pair of 16-bit indices as one key; at most one entry per triangle
+    // corner, so the table stays as small as the file.
+    std::unordered_map<uint32_t, uint32_t> seen;
+    seen.reserve(3 * triangles.size());
+    cornerIndices.reserve(3 * triangles.size());
+    for (const MD2Triangle& triangle : triangles) {
+        for (int k = 0; k < 3; ++k) {
+            const uint32_t key =
+                uint32_t(triangle.vertexIndex[k]) << 16 | triangle.texCoordIndex[k];
+            auto found = seen.emplace(key, static_cast<uint32_t>(corners.size()));
+            if (found.second) {
+                corners.push_back(MD2Corner{triangle.vertexIndex[k], triangle.texCoordIndex[k]});
+            }
+            cornerIndices.push_back(found.first->second);
+        }
     }
 }

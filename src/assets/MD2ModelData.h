@@ -48,6 +48,13 @@ struct MD2FrameVertex {
     uint8_t normalIndex;
 };
 
+// One distinct corner the triangles use: a frame vertex with a texture
+// coordinate.
+struct MD2Corner {
+    uint16_t vertexIndex;
+    uint16_t texCoordIndex;
+};
+
 // A keyframe; its vertices (as many as the header says) lie in the model's
 // frame store.
 struct MD2Frame {
@@ -86,6 +93,16 @@ public:
     void blendCorner(const MD2Frame& a, const MD2Frame& b, const MD2Triangle& triangle, int k,
                      float t, float texCoord[2], float normal[3], float position[3]) const;
 
+    // The distinct corners of all triangles in first-use order, and for each
+    // triangle corner in order, the number of its distinct corner: a model
+    // shares most corners between triangles, so a draw need blend each once.
+    const std::vector<MD2Corner>& getCorners() const { return corners; }
+    const std::vector<uint32_t>& getCornerIndices() const { return cornerIndices; }
+
+    // Every distinct corner blended as blendCorner does, eight floats each
+    // (texture coordinate, normal, position), into out.
+    void blendCorners(const MD2Frame& a, const MD2Frame& b, float t, std::vector<float>& out) const;
+
 private:
     struct Source;
 
@@ -100,4 +117,10 @@ private:
     std::vector<MD2Frame> frames;
     std::unique_ptr<MD2FrameVertex[]> frameStore;
     std::vector<int32_t> glCommands;
+    std::vector<MD2Corner> corners;
+    std::vector<uint32_t> cornerIndices;
+
+    void blend(const MD2Frame& a, const MD2Frame& b, MD2Corner corner, float t, float texCoord[2],
+               float normal[3], float position[3]) const;
+    void indexCorners();
 };

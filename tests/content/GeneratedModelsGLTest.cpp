@@ -1,14 +1,17 @@
 #include "GeneratedRes.h"
 
 #include "assets/MD2Model.h"
+#include "assets/MD2ModelData.h"
 #include "assets/OBJModel.h"
 #include "assets/Texture2D.h"
 #include "assets/Texture2DManager.h"
+#include "support/Frame.h"
 #include "support/GLContext.h"
 
 #include <GL/glu.h>
 #include <unistd.h>
 
+#include <array>
 #include <map>
 #include <memory>
 #include <set>
@@ -184,6 +187,65 @@ TEST_F(GeneratedModelsGLTest, EveryPictureBecomesATextureThroughTheCache) {
         GLint width = 0;
         glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
         EXPECT_GE(width, 64) << name;
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// Drawn by index from corners blended once each, a figure is the very
+// picture it is when every triangle corner is blended and sent by hand:
+// lit, textured, halfway between two keyframes. What is left current after
+// it, the last corner's normal and coordinate, is the same too.
+TEST_F(GeneratedModelsGLTest, IndexedFiguresMatchCornerByCornerDrawing) {
+    const GLfloat light[4] = {0.3f, 1.0f, -0.5f, 0.0f};
+    auto draw = [&](const MD2Model& m, const MD2ModelData& data, bool byHand) {
+        lookAtFigure();
+        glEnable(GL_LIGHTING);
+        glEnable(GL_LIGHT0);
+        glLightfv(GL_LIGHT0, GL_POSITION, light);
+        glPushMatrix();
+        placeFigure(10);
+        if (!byHand) {
+            const_cast<MD2Model&>(m).drawFrames(1, 2, 0.37f);
+        } else {
+            const MD2Frame& a = data.getFrames()[1];
+            const MD2Frame& b = data.getFrames()[2];
+            glBegin(GL_TRIANGLES);
+            for (const MD2Triangle& triangle : data.getTriangles()) {
+                for (int k = 0; k < 3; ++k) {
+                    GLfloat texCoord[2], normal[3], position[3];
+                    data.blendCorner(a, b, triangle, k, 0.37f, texCoord, normal, position);
+                    glTexCoord2fv(texCoord);
+                    glNormal3fv(normal);
+                    glVertex3fv(position);
+                }
+            }
+            glEnd();
+        }
+        glPopMatrix();
+        glDisable(GL_LIGHT0);
+        std::array<GLfloat, 8> current{};
+        glGetFloatv(GL_CURRENT_NORMAL, current.data());
+        glGetFloatv(GL_CURRENT_TEXTURE_COORDS, current.data() + 3);
+        return std::make_pair(readFrame(), current);
+    };
+    // The grave stone has one keyframe only.
+    for (const char* name : {"character", "zombie", "banana"}) {
+        SCOPED_TRACE(name);
+        auto m = figure(name);
+        const MD2ModelData data("res/" + std::string(name) + ".md2");
+        ASSERT_GT(data.getFrames().size(), 2u);
+        EXPECT_LT(data.getCorners().size(), data.getTriangles().size() * 3);
+        const auto indexed = draw(*m, data, false);
+        const auto byHand = draw(*m, data, true);
+        int covered = 0;
+        for (int y = 0; y < 768; y += 4) {
+            for (int x = 0; x < 1024; x += 4) {
+                covered += indexed.first.at(x, y)[2] != 255;
+            }
+        }
+        EXPECT_GT(covered, 300) << "the figure is in view";
+        EXPECT_TRUE(indexed.first.rgb == byHand.first.rgb) << "the pictures differ";
+        EXPECT_EQ(indexed.second, byHand.second);
     }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
