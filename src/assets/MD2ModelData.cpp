@@ -2,10 +2,11 @@
 
 #include "assets/MD2Normals.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
-#include <unordered_map>
 
 #include <sys/stat.h>
 
@@ -269,20 +270,42 @@ void MD2ModelData::blend(const MD2Frame& a, const MD2Frame& b, MD2Corner corner,
 }
 
 void MD2ModelData::indexCorners() {
-    // A pair of 16-bit indices as one key; at most one entry per triangle
-    // corner, so the table stays as small as the file.
-    std::unordered_map<uint32_t, uint32_t> seen;
-    seen.reserve(3 * triangles.size());
+    // The corners met so far are chained per frame vertex; a vertex rarely
+    // has more than a few texture coordinates. A file that gives one vertex
+    // very many is not searched without end: past a short walk its corner
+    // is simply added again, which draws the same.
+    const uint32_t none = UINT32_MAX;
+    const int longestWalk = 16;
+    // Sized by the indices the triangles use, never by the header's count,
+    // which a file without frames may set to anything.
+    size_t vertices = 0;
+    for (const MD2Triangle& triangle : triangles) {
+        for (uint16_t vertex : triangle.vertexIndex) {
+            vertices = std::max(vertices, size_t(vertex) + 1);
+        }
+    }
+    std::vector<uint32_t> firstWithVertex(vertices, none);
+    std::vector<uint32_t> nextWithVertex;
+    cornerIndices.clear();
     cornerIndices.reserve(3 * triangles.size());
     for (const MD2Triangle& triangle : triangles) {
         for (int k = 0; k < 3; ++k) {
-            const uint32_t key =
-                uint32_t(triangle.vertexIndex[k]) << 16 | triangle.texCoordIndex[k];
-            auto found = seen.emplace(key, static_cast<uint32_t>(corners.size()));
-            if (found.second) {
-                corners.push_back(MD2Corner{triangle.vertexIndex[k], triangle.texCoordIndex[k]});
+            const uint16_t vertex = triangle.vertexIndex[k];
+            const uint16_t texCoord = triangle.texCoordIndex[k];
+            uint32_t found = firstWithVertex[vertex];
+            int walked = 0;
+            while (found != none && corners[found].texCoordIndex != texCoord) {
+                found = ++walked < longestWalk ? nextWithVertex[found] : none;
             }
-            cornerIndices.push_back(found.first->second);
+            if (found == none) {
+                found = static_cast<uint32_t>(corners.size());
+                corners.push_back(MD2Corner{vertex, texCoord});
+                nextWithVertex.push_back(walked < longestWalk ? firstWithVertex[vertex] : none);
+                if (walked < longestWalk) {
+                    firstWithVertex[vertex] = found;
+                }
+            }
+            cornerIndices.push_back(found);
         }
     }
 }

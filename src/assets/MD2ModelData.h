@@ -93,9 +93,11 @@ public:
     void blendCorner(const MD2Frame& a, const MD2Frame& b, const MD2Triangle& triangle, int k,
                      float t, float texCoord[2], float normal[3], float position[3]) const;
 
-    // The distinct corners of all triangles in first-use order, and for each
-    // triangle corner in order, the number of its distinct corner: a model
-    // shares most corners between triangles, so a draw need blend each once.
+    // The corners of all triangles, each pair of frame vertex and texture
+    // coordinate once (a file giving one vertex very many may repeat some),
+    // and for each triangle corner in order, the number of its corner: a
+    // model shares most corners between triangles, so a draw need blend
+    // each once.
     const std::vector<MD2Corner>& getCorners() const { return corners; }
     const std::vector<uint32_t>& getCornerIndices() const { return cornerIndices; }
 

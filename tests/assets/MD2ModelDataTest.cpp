@@ -259,3 +259,56 @@ TEST(MD2ModelDataTest, NormalTableHoldsUnitVectors) {
     EXPECT_EQ(md2Normals[161][0], -0.688191f);
     EXPECT_EQ(md2Normals[161][2], -0.425325f);
 }
+
+// Every triangle corner names a corner with its own vertex and coordinate;
+// shared pairs are kept once, also when one vertex has very many coordinates
+// (where a long search is cut short, a pair may repeat but stays right), and
+// blending a corner gives what blending that triangle corner gives.
+TEST(MD2ModelDataTest, CornerIndexNamesEveryTriangleCornersOwnPair) {
+    MD2Writer fan = tetrahedron();
+    fan.texCoords.clear();
+    fan.triangles.clear();
+    for (int16_t i = 0; i < 60; ++i) {
+        fan.texCoords.push_back({i, i});
+    }
+    // Vertex 0 with sixty coordinates, each used by two triangles.
+    for (uint16_t round = 0; round < 2; ++round) {
+        for (uint16_t c = 0; c < 60; ++c) {
+            fan.triangles.push_back({{0, 1, 2}, {c, uint16_t((c + 1) % 60), 0}});
+        }
+    }
+    struct Case {
+        const char* name;
+        MD2Writer writer;
+        size_t shared; // distinct pairs, or 0 where some may repeat
+    };
+    for (const Case& c : {Case{"tetrahedron", tetrahedron(), 6}, Case{"fan", fan, 0}}) {
+        SCOPED_TRACE(c.name);
+        std::vector<unsigned char> b = c.writer.bytes();
+        MD2ModelData d(b.data(), b.size());
+        const std::vector<MD2Corner>& corners = d.getCorners();
+        const std::vector<uint32_t>& indices = d.getCornerIndices();
+        ASSERT_EQ(indices.size(), 3 * d.getTriangles().size());
+        if (c.shared != 0) {
+            EXPECT_EQ(corners.size(), c.shared);
+        } else {
+            EXPECT_LT(corners.size(), indices.size());
+        }
+        std::vector<float> blended;
+        d.blendCorners(d.getFrames()[0], d.getFrames()[1], 0.25f, blended);
+        ASSERT_EQ(blended.size(), 8 * corners.size());
+        for (size_t i = 0; i < indices.size(); ++i) {
+            const MD2Triangle& triangle = d.getTriangles()[i / 3];
+            const int k = static_cast<int>(i % 3);
+            ASSERT_LT(indices[i], corners.size());
+            EXPECT_EQ(corners[indices[i]].vertexIndex, triangle.vertexIndex[k]) << i;
+            EXPECT_EQ(corners[indices[i]].texCoordIndex, triangle.texCoordIndex[k]) << i;
+            float expected[8];
+            d.blendCorner(d.getFrames()[0], d.getFrames()[1], triangle, k, 0.25f, expected,
+                          expected + 2, expected + 5);
+            EXPECT_EQ(std::vector<float>(expected, expected + 8),
+                      std::vector<float>(&blended[8 * indices[i]], &blended[8 * indices[i] + 8]))
+                << i;
+        }
+    }
+}
