@@ -6,6 +6,28 @@
 #include <SDL_opengl.h>
 
 #include <cmath>
+#include <vector>
+
+namespace {
+
+// Each quad of the grid, corner (i, j), (i, j + 1), (i + 1, j + 1), (i + 1, j),
+// with i the outer loop, as indices into the grid's points row by row.
+std::vector<GLushort> quadIndices() {
+    const int size = Water::GRID_SIZE;
+    std::vector<GLushort> indices;
+    indices.reserve(4 * (size - 1) * (size - 1));
+    for (int i = 0; i + 1 < size; ++i) {
+        for (int j = 0; j + 1 < size; ++j) {
+            for (int corner : {i * size + j, i * size + j + 1, (i + 1) * size + j + 1,
+                               (i + 1) * size + j}) {
+                indices.push_back(static_cast<GLushort>(corner));
+            }
+        }
+    }
+    return indices;
+}
+
+} // namespace
 
 Water::Water() : texture(nullptr), frameCounter(0), textureOffset(0.01f) {
     for (int i = 0; i < GRID_SIZE; ++i) {
@@ -43,26 +65,29 @@ bool Water::draw() {
     glScalef(50.0f, 50.0f, 50.0f);
     glTranslatef(-10.0f, 0.0f, 11.0f);
     glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+    // Every quad's corner takes its coordinate from its grid point alone, so
+    // each point is written once and the quads are drawn by index, in the
+    // order they would be sent one corner at a time.
     const float o = textureOffset;
     const int last = GRID_SIZE - 1;
-    glBegin(GL_QUADS);
-    for (int i = 0; i < last; ++i) {
-        for (int j = 0; j < last; ++j) {
-            float a = i / 44.0f + o;
-            float b = j / 44.0f + o;
-            float c = (i + 1) / 44.0f + o;
-            float d = (j + 1) / 44.0f + o;
-            glTexCoord2f(a, b);
-            glVertex3fv(grid[i][j]);
-            glTexCoord2f(a, d);
-            glVertex3fv(grid[i][j + 1]);
-            glTexCoord2f(c, d);
-            glVertex3fv(grid[i + 1][j + 1]);
-            glTexCoord2f(c, b);
-            glVertex3fv(grid[i + 1][j]);
+    static GLfloat corners[GRID_SIZE * GRID_SIZE * 5];
+    for (int i = 0; i < GRID_SIZE; ++i) {
+        for (int j = 0; j < GRID_SIZE; ++j) {
+            GLfloat* corner = corners + 5 * (i * GRID_SIZE + j);
+            corner[0] = i / 44.0f + o;
+            corner[1] = j / 44.0f + o;
+            corner[2] = grid[i][j][0];
+            corner[3] = grid[i][j][1];
+            corner[4] = grid[i][j][2];
         }
     }
-    glEnd();
+    static const std::vector<GLushort> quads = quadIndices();
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glInterleavedArrays(GL_T2F_V3F, 0, corners);
+    glDrawElements(GL_QUADS, static_cast<GLsizei>(quads.size()), GL_UNSIGNED_SHORT, quads.data());
+    glPopClientAttrib();
+    // The last quad's last corner leaves its coordinate current.
+    glTexCoord2fv(corners + 5 * (last * GRID_SIZE + last - 1));
     glGetError();
     glPopMatrix();
 

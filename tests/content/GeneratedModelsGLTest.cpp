@@ -5,6 +5,7 @@
 #include "assets/OBJModel.h"
 #include "assets/Texture2D.h"
 #include "assets/Texture2DManager.h"
+#include "world/Water.h"
 #include "support/Frame.h"
 #include "support/GLContext.h"
 
@@ -246,6 +247,63 @@ TEST_F(GeneratedModelsGLTest, IndexedFiguresMatchCornerByCornerDrawing) {
         EXPECT_GT(covered, 300) << "the figure is in view";
         EXPECT_TRUE(indexed.first.rgb == byHand.first.rgb) << "the pictures differ";
         EXPECT_EQ(indexed.second, byHand.second);
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// The water drawn by index is the picture it is quad by quad, corner by
+// corner, over frames on which its waves roll and on which they do not; the
+// last corner's coordinate is left current either way.
+TEST_F(GeneratedModelsGLTest, IndexedWaterMatchesQuadByQuadDrawing) {
+    Water water;
+    water.loadTexture();
+    ASSERT_NE(water.getTexture(), nullptr);
+    // From above the pond's middle, the water's own transform.
+    const float eye[3] = {-505, 420, 545}, target[3] = {-505, 0, 545}, north[3] = {0, 0, -1};
+    auto byHand = [&] {
+        look(eye, target, north);
+        water.getTexture()->bind();
+        glPushMatrix();
+        glScalef(50, 50, 50);
+        glTranslatef(-10, 0, 11);
+        glRotatef(90, 1, 0, 0);
+        const float o = water.getTextureOffset();
+        const int last = Water::GRID_SIZE - 1;
+        glBegin(GL_QUADS);
+        for (int i = 0; i < last; ++i) {
+            for (int j = 0; j < last; ++j) {
+                for (auto [di, dj] : {std::pair{0, 0}, {0, 1}, {1, 1}, {1, 0}}) {
+                    glTexCoord2f((i + di) / 44.0f + o, (j + dj) / 44.0f + o);
+                    glVertex3fv(water.getGridPoint(i + di, j + dj));
+                }
+            }
+        }
+        glEnd();
+        glPopMatrix();
+    };
+    auto current = [] {
+        std::array<GLfloat, 4> texCoord{};
+        glGetFloatv(GL_CURRENT_TEXTURE_COORDS, texCoord.data());
+        return texCoord;
+    };
+    for (int frame = 0; frame < 4; ++frame) {
+        SCOPED_TRACE(frame);
+        byHand();
+        const Frame expected = readFrame();
+        const auto expectedCoord = current();
+        look(eye, target, north);
+        glTexCoord2f(-1, -1);
+        water.draw();
+        const Frame drawn = readFrame();
+        int covered = 0;
+        for (int y = 0; y < 768; y += 8) {
+            for (int x = 0; x < 1024; x += 8) {
+                covered += drawn.at(x, y)[2] != 255 || drawn.at(x, y)[0] != 0;
+            }
+        }
+        EXPECT_GT(covered, 3000) << "the water fills the view";
+        EXPECT_TRUE(drawn.rgb == expected.rgb) << "the pictures differ";
+        EXPECT_EQ(current(), expectedCoord);
     }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
