@@ -55,9 +55,9 @@ void MD2Model::drawFrames(int frameA, int frameB, float t) {
     static std::vector<float> blended;
     data->blendCorners(a, b, t, blended);
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-    glInterleavedArrays(GL_T2F_N3F_V3F, 0, blended.data());
-    glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(indices.size()), GL_UNSIGNED_INT,
-                   indices.data());
+    data->getCornerPieces().draw(GL_TRIANGLES, [](uint32_t base) {
+        glInterleavedArrays(GL_T2F_N3F_V3F, 0, blended.data() + 8 * size_t(base));
+    });
     glPopClientAttrib();
     // The last corner's coordinate and normal stay current, as they would
     // after drawing it by hand.

@@ -288,7 +288,14 @@ void MD2ModelData::indexCorners() {
     std::vector<uint32_t> nextWithVertex;
     cornerIndices.clear();
     cornerIndices.reserve(3 * triangles.size());
-    for (const MD2Triangle& triangle : triangles) {
+    // Each piece of the draw lists its own corners, so that they lie
+    // together: a corner shared across pieces is listed once in each.
+    const size_t trianglesPerPiece = IndexPieces::MAX_INDICES / 3;
+    for (size_t i = 0; i < triangles.size(); ++i) {
+        const MD2Triangle& triangle = triangles[i];
+        if (i % trianglesPerPiece == 0 && i > 0) {
+            std::fill(firstWithVertex.begin(), firstWithVertex.end(), none);
+        }
         for (int k = 0; k < 3; ++k) {
             const uint16_t vertex = triangle.vertexIndex[k];
             const uint16_t texCoord = triangle.texCoordIndex[k];
@@ -308,4 +315,5 @@ void MD2ModelData::indexCorners() {
             cornerIndices.push_back(found);
         }
     }
+    cornerPieces.build(cornerIndices.data(), cornerIndices.size(), 3);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "assets/IndexPieces.h"
 #include "core/Vector3.h"
 
 #include <array>
@@ -94,12 +95,14 @@ public:
                      float t, float texCoord[2], float normal[3], float position[3]) const;
 
     // The corners of all triangles, each pair of frame vertex and texture
-    // coordinate once (a file giving one vertex very many may repeat some),
-    // and for each triangle corner in order, the number of its corner: a
-    // model shares most corners between triangles, so a draw need blend
-    // each once.
+    // coordinate once within each piece of the draw (a file giving one
+    // vertex very many may repeat some), and for each triangle corner in
+    // order, the number of its corner: a model shares most corners between
+    // triangles, so a draw need blend each once.
     const std::vector<MD2Corner>& getCorners() const { return corners; }
     const std::vector<uint32_t>& getCornerIndices() const { return cornerIndices; }
+    // The same indices cut into pieces to draw.
+    const IndexPieces& getCornerPieces() const { return cornerPieces; }
 
     // Every distinct corner blended as blendCorner does, eight floats each
     // (texture coordinate, normal, position), into out.
@@ -121,6 +124,7 @@ private:
     std::vector<int32_t> glCommands;
     std::vector<MD2Corner> corners;
     std::vector<uint32_t> cornerIndices;
+    IndexPieces cornerPieces;
 
     void blend(const MD2Frame& a, const MD2Frame& b, MD2Corner corner, float t, float texCoord[2],
                float normal[3], float position[3]) const;

@@ -4,11 +4,26 @@
 
 #include <SDL_opengl.h>
 
+bool OBJModel::load(const std::string& fileName, bool generateNormals) {
+    meshPieces.clear();
+    return data.load(fileName, generateNormals);
+}
+
 void OBJModel::draw() {
     const GLsizei stride = sizeof(Vertex);
     const std::vector<Vertex>& vertices = data.getVertexBuffer();
-    const int32_t* indices = data.getIndexBuffer().data();
+    // Cut on the first draw: only drawing needs them.
+    if (meshPieces.size() != data.getMeshes().size()) {
+        meshPieces.clear();
+        const int32_t* indices = data.getIndexBuffer().data();
+        for (const Mesh& mesh : data.getMeshes()) {
+            meshPieces.emplace_back();
+            meshPieces.back().build(indices + mesh.startIndex, 3 * size_t(mesh.triangleCount), 3);
+        }
+    }
+    size_t meshIndex = 0;
     for (const Mesh& mesh : data.getMeshes()) {
+        const IndexPieces& pieces = meshPieces[meshIndex++];
         const Material& m = *mesh.material;
         glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, m.ambient);
         glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, m.diffuse);
@@ -29,18 +44,25 @@ void OBJModel::draw() {
 
         if (data.getHasPositions()) {
             glEnableClientState(GL_VERTEX_ARRAY);
-            glVertexPointer(3, GL_FLOAT, stride, vertices[0].position);
         }
         if (data.getHasTextureCoords()) {
             glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-            glTexCoordPointer(2, GL_FLOAT, stride, vertices[0].texCoord);
         }
         if (data.getHasNormals()) {
             glEnableClientState(GL_NORMAL_ARRAY);
-            glNormalPointer(GL_FLOAT, stride, vertices[0].normal);
         }
-        glDrawElements(GL_TRIANGLES, 3 * mesh.triangleCount, GL_UNSIGNED_INT,
-                       indices + mesh.startIndex);
+        pieces.draw(GL_TRIANGLES, [&](uint32_t base) {
+            const Vertex& first = vertices[base];
+            if (data.getHasPositions()) {
+                glVertexPointer(3, GL_FLOAT, stride, first.position);
+            }
+            if (data.getHasTextureCoords()) {
+                glTexCoordPointer(2, GL_FLOAT, stride, first.texCoord);
+            }
+            if (data.getHasNormals()) {
+                glNormalPointer(GL_FLOAT, stride, first.normal);
+            }
+        });
         if (data.getHasNormals()) {
             glDisableClientState(GL_NORMAL_ARRAY);
         }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "assets/IndexPieces.h"
 #include "assets/Model.h"
 #include "assets/OBJModelData.h"
 
 #include <set>
 #include <string>
+#include <vector>
 
 // A static Wavefront OBJ model with its MTL materials, drawn from
 // client-side vertex arrays with one indexed draw per material run.
@@ -19,9 +21,7 @@ public:
     OBJModel& operator=(const OBJModel&) = delete;
 
     // False only when the file cannot be opened. Loads once per model.
-    bool load(const std::string& fileName, bool generateNormals) {
-        return data.load(fileName, generateNormals);
-    }
+    bool load(const std::string& fileName, bool generateNormals);
 
     // Draws in the current transform; sets materials, the colour map and the
     // vertex arrays, nothing else.
@@ -31,6 +31,8 @@ public:
 
 private:
     OBJModelData data;
+    // Each mesh's triangles, cut into pieces to draw, made on the first draw.
+    std::vector<IndexPieces> meshPieces;
     // Colour maps that failed once; the cache would try them again, and
     // report them anew, on every draw of every mesh.
     std::set<std::string> missingColorMaps;

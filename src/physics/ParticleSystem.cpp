@@ -1,5 +1,6 @@
 #include "physics/ParticleSystem.h"
 
+#include "assets/IndexPieces.h"
 #include "assets/Texture2DManager.h"
 #include "core/IClock.h"
 #include "physics/Force.h"
@@ -9,6 +10,7 @@
 
 #include <SDL_opengl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -110,30 +112,43 @@ void ParticleSystem::draw() {
     // Particles hide behind the scene but not behind each other.
     glDepthMask(GL_FALSE);
 
-    // One array draw for all of them: each square is the two triangles its
-    // strip would make, in the same order, so the picture is the same while
-    // the driver sees one primitive instead of one per particle.
+    // Drawn from arrays: each square is the two triangles its strip would
+    // make, in the same order, so the picture is the same while the driver
+    // sees a few primitives instead of one per particle. Its four corners
+    // are given once and the triangles by index, in pieces the driver
+    // shades in one pass each.
     if (!particles->empty()) {
         static std::vector<GLfloat> corners;
         corners.clear();
-        corners.reserve(particles->size() * 6 * 5);
+        corners.reserve(particles->size() * 4 * 5);
         for (const Particle* p : *particles) {
             const float x = p->position.x;
             const float y = p->position.y;
             const float z = p->position.z;
-            // s, t, x, y, z for the strip's corners 0 1 2, then 2 1 3.
-            const GLfloat strip[4][5] = {{1.0f, 1.0f, x + 0.5f, y + 0.5f, z},
-                                         {0.0f, 1.0f, x - 0.5f, y + 0.5f, z},
-                                         {1.0f, 0.0f, x + 0.5f, y - 0.5f, z},
-                                         {0.0f, 0.0f, x - 0.5f, y - 0.5f, z}};
-            for (int corner : {0, 1, 2, 2, 1, 3}) {
-                corners.insert(corners.end(), strip[corner], strip[corner] + 5);
+            // s, t, x, y, z for the strip's corners 0 1 2 3.
+            const GLfloat strip[4 * 5] = {
+                1.0f, 1.0f, x + 0.5f, y + 0.5f, z, 0.0f, 1.0f, x - 0.5f, y + 0.5f, z,
+                1.0f, 0.0f, x + 0.5f, y - 0.5f, z, 0.0f, 0.0f, x - 0.5f, y - 0.5f, z};
+            corners.insert(corners.end(), strip, strip + 4 * 5);
+        }
+        // Corners 0 1 2, then 2 1 3, of each square of a piece.
+        const size_t perPiece = IndexPieces::MAX_INDICES / 6;
+        static std::vector<GLushort> pattern;
+        if (pattern.empty()) {
+            for (size_t k = 0; k < perPiece; ++k) {
+                for (size_t corner : {0, 1, 2, 2, 1, 3}) {
+                    pattern.push_back(static_cast<GLushort>(4 * k + corner));
+                }
             }
         }
         glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
         glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-        glInterleavedArrays(GL_T2F_V3F, 0, corners.data());
-        glDrawArrays(GL_TRIANGLES, 0, static_cast<GLsizei>(corners.size() / 5));
+        for (size_t first = 0; first < particles->size(); first += perPiece) {
+            const size_t count = std::min(perPiece, particles->size() - first);
+            glInterleavedArrays(GL_T2F_V3F, 0, corners.data() + 4 * 5 * first);
+            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(6 * count), GL_UNSIGNED_SHORT,
+                           pattern.data());
+        }
         glPopClientAttrib();
         // The last corner's coordinates stay current, as they would after
         // drawing it by hand.

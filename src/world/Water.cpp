@@ -1,5 +1,6 @@
 #include "world/Water.h"
 
+#include "assets/IndexPieces.h"
 #include "assets/Texture2D.h"
 #include "assets/Texture2DManager.h"
 
@@ -12,19 +13,21 @@ namespace {
 
 // Each quad of the grid, corner (i, j), (i, j + 1), (i + 1, j + 1), (i + 1, j),
 // with i the outer loop, as indices into the grid's points row by row.
-std::vector<GLushort> quadIndices() {
+IndexPieces quadPieces() {
     const int size = Water::GRID_SIZE;
-    std::vector<GLushort> indices;
+    std::vector<uint32_t> indices;
     indices.reserve(4 * (size - 1) * (size - 1));
     for (int i = 0; i + 1 < size; ++i) {
         for (int j = 0; j + 1 < size; ++j) {
-            for (int corner : {i * size + j, i * size + j + 1, (i + 1) * size + j + 1,
-                               (i + 1) * size + j}) {
-                indices.push_back(static_cast<GLushort>(corner));
+            for (int corner :
+                 {i * size + j, i * size + j + 1, (i + 1) * size + j + 1, (i + 1) * size + j}) {
+                indices.push_back(static_cast<uint32_t>(corner));
             }
         }
     }
-    return indices;
+    IndexPieces pieces;
+    pieces.build(indices.data(), indices.size(), 4);
+    return pieces;
 }
 
 } // namespace
@@ -40,7 +43,9 @@ Water::Water() : texture(nullptr), frameCounter(0), textureOffset(0.01f) {
     }
 }
 
-void Water::loadTexture() { texture = Texture2DManager::getInstance()->load("res/water.tga"); }
+void Water::loadTexture() {
+    texture = Texture2DManager::getInstance()->load("res/water.tga");
+}
 
 bool Water::draw() {
     glEnable(GL_TEXTURE_2D);
@@ -81,10 +86,11 @@ bool Water::draw() {
             corner[4] = grid[i][j][2];
         }
     }
-    static const std::vector<GLushort> quads = quadIndices();
+    static const IndexPieces quads = quadPieces();
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
-    glInterleavedArrays(GL_T2F_V3F, 0, corners);
-    glDrawElements(GL_QUADS, static_cast<GLsizei>(quads.size()), GL_UNSIGNED_SHORT, quads.data());
+    quads.draw(GL_QUADS, [](uint32_t base) {
+        glInterleavedArrays(GL_T2F_V3F, 0, corners + 5 * size_t(base));
+    });
     glPopClientAttrib();
     // The last quad's last corner leaves its coordinate current.
     glTexCoord2fv(corners + 5 * (last * GRID_SIZE + last - 1));

@@ -5,9 +5,9 @@
 #include "assets/OBJModel.h"
 #include "assets/Texture2D.h"
 #include "assets/Texture2DManager.h"
-#include "world/Water.h"
 #include "support/Frame.h"
 #include "support/GLContext.h"
+#include "world/Water.h"
 
 #include <GL/glu.h>
 #include <unistd.h>
@@ -73,6 +73,18 @@ protected:
 
     std::string previous;
 };
+
+// How many of a frame's samples, one every 8 pixels each way, are not the
+// blue of the empty view.
+int coveredSamples(const Frame& frame) {
+    int covered = 0;
+    for (int y = 0; y < 768; y += 8) {
+        for (int x = 0; x < 1024; x += 8) {
+            covered += frame.at(x, y)[2] != 255 || frame.at(x, y)[0] != 0;
+        }
+    }
+    return covered;
+}
 
 using Ranges = std::map<std::string, std::pair<int, int>>;
 
@@ -295,15 +307,63 @@ TEST_F(GeneratedModelsGLTest, IndexedWaterMatchesQuadByQuadDrawing) {
         glTexCoord2f(-1, -1);
         water.draw();
         const Frame drawn = readFrame();
-        int covered = 0;
-        for (int y = 0; y < 768; y += 8) {
-            for (int x = 0; x < 1024; x += 8) {
-                covered += drawn.at(x, y)[2] != 255 || drawn.at(x, y)[0] != 0;
-            }
-        }
-        EXPECT_GT(covered, 3000) << "the water fills the view";
+        EXPECT_GT(coveredSamples(drawn), 3000) << "the water fills the view";
         EXPECT_TRUE(drawn.rgb == expected.rgb) << "the pictures differ";
         EXPECT_EQ(current(), expectedCoord);
+    }
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+}
+
+// The scenery drawn in pieces is the picture one draw of each mesh makes.
+TEST_F(GeneratedModelsGLTest, SceneryInPiecesMatchesOneDrawPerMesh) {
+    const GLfloat light[4] = {0.3f, 1.0f, -0.5f, 0.0f};
+    struct Case {
+        const char* name;
+        float eye[3], target[3], up[3];
+    };
+    // The field from above, and a fence segment from its side.
+    for (const Case& c : {Case{"res/grassPlane.obj", {0, 200, 0}, {0, 0, 0}, {0, 0, -1}},
+                          Case{"res/fence.obj", {150, 40, -123}, {0, 20, -123}, {0, 1, 0}}}) {
+        SCOPED_TRACE(c.name);
+        OBJModel model;
+        ASSERT_TRUE(model.load(c.name, false));
+        const OBJModelData& data = model.getData();
+        auto lit = [&] {
+            look(c.eye, c.target, c.up);
+            glEnable(GL_LIGHTING);
+            glEnable(GL_LIGHT0);
+            glLightfv(GL_LIGHT0, GL_POSITION, light);
+        };
+        lit();
+        model.draw();
+        const Frame inPieces = readFrame();
+        lit();
+        const GLsizei stride = sizeof(OBJModel::Vertex);
+        const OBJModel::Vertex& first = data.getVertexBuffer().at(0);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glEnableClientState(GL_NORMAL_ARRAY);
+        glVertexPointer(3, GL_FLOAT, stride, first.position);
+        glTexCoordPointer(2, GL_FLOAT, stride, first.texCoord);
+        glNormalPointer(GL_FLOAT, stride, first.normal);
+        for (const OBJModel::Mesh& mesh : data.getMeshes()) {
+            const OBJModel::Material& m = *mesh.material;
+            glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, m.ambient);
+            glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, m.diffuse);
+            glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, m.specular);
+            glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m.shininess * 128.0f);
+            Texture2DManager::getInstance()->load("res/" + m.colorMapFileName)->bind();
+            glDrawElements(GL_TRIANGLES, 3 * mesh.triangleCount, GL_UNSIGNED_INT,
+                           data.getIndexBuffer().data() + mesh.startIndex);
+        }
+        glDisableClientState(GL_VERTEX_ARRAY);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glDisableClientState(GL_NORMAL_ARRAY);
+        const Frame oneDraw = readFrame();
+        glDisable(GL_LIGHT0);
+        glDisable(GL_LIGHTING);
+        EXPECT_GT(coveredSamples(inPieces), 500) << "the model is in view";
+        EXPECT_TRUE(inPieces.rgb == oneDraw.rgb) << "the pictures differ";
     }
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }

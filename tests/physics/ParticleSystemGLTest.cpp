@@ -6,6 +6,7 @@
 #include "physics/ParticlePool.h"
 #include "physics/ParticleSystem.h"
 #include "support/FakeClock.h"
+#include "support/Frame.h"
 #include "support/GLContext.h"
 #include "support/TestFiles.h"
 
@@ -180,7 +181,8 @@ TEST_F(ParticleDrawGLTest, WithoutItsPictureASquareIsAddedPlainRed) {
     EXPECT_EQ(std::vector<GLfloat>(current, current + 4), std::vector<GLfloat>({1, 0, 0, 1}));
     glGetFloatv(GL_CURRENT_TEXTURE_COORDS, current);
     EXPECT_EQ(std::vector<GLfloat>(current, current + 4), std::vector<GLfloat>({0, 0, 0, 1}));
-    for (GLenum array : {GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY, GL_NORMAL_ARRAY}) {
+    for (GLenum array :
+         {GL_VERTEX_ARRAY, GL_TEXTURE_COORD_ARRAY, GL_COLOR_ARRAY, GL_NORMAL_ARRAY}) {
         EXPECT_FALSE(glIsEnabled(array)) << array;
     }
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
@@ -293,4 +295,51 @@ TEST_F(ParticleDrawGLTest, AProjectileSprayFrame) {
         image.insert(image.end(), rgb.begin() + y * 1024 * 3, rgb.begin() + (y + 1) * 1024 * 3);
     }
     writeFile(dir + "/spray.ppm", image);
+}
+
+// A spray of more particles than one piece of the draw holds is the very
+// picture of each square drawn as its own strip.
+TEST_F(ParticleDrawGLTest, ManySquaresDrawAsTheirStripsWould) {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-51.2, 51.2, -38.4, 38.4, -10.0, 10.0);
+    glMatrixMode(GL_MODELVIEW);
+    addEmitter(0.0f, 0.0f, 1600.0f);
+    system->draw();
+    ASSERT_EQ(system->getParticles().size(), 1600u);
+    int k = 0;
+    for (Particle* p : system->getParticles()) {
+        p->position = Vector3f(-45.0f + 2.3f * (k % 40), -34.0f + 1.7f * (k / 40), 0.0f);
+        ++k;
+    }
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    system->draw();
+    const Frame drawn = readFrame();
+
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE);
+    glDepthMask(GL_FALSE);
+    glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
+    for (const Particle* p : system->getParticles()) {
+        const float x = p->position.x, y = p->position.y, z = p->position.z;
+        glBegin(GL_TRIANGLE_STRIP);
+        glVertex3f(x + 0.5f, y + 0.5f, z);
+        glVertex3f(x - 0.5f, y + 0.5f, z);
+        glVertex3f(x + 0.5f, y - 0.5f, z);
+        glVertex3f(x - 0.5f, y - 0.5f, z);
+        glEnd();
+    }
+    glDepthMask(GL_TRUE);
+    glDisable(GL_BLEND);
+    const Frame byHand = readFrame();
+    int red = 0;
+    for (int y = 0; y < 768; y += 2) {
+        for (int x = 0; x < 1024; x += 2) {
+            red += drawn.at(x, y)[0] > 200;
+        }
+    }
+    EXPECT_GT(red, 1600 * 20) << "every square shows";
+    EXPECT_TRUE(drawn.rgb == byHand.rgb) << "the pictures differ";
 }
