@@ -37,6 +37,7 @@ public:
         pieces.clear();
         shortIndices.clear();
         wideIndices.clear();
+        shortIndices.reserve(count);
         const size_t perPiece = MAX_INDICES / corners * corners;
         size_t at = 0;
         while (at + corners <= count) {
