@@ -603,13 +603,10 @@ private:
     bool fillBlock(Place& place, unsigned char*& out, const unsigned char* end, const Sink& sink) {
         const unsigned char* const block = place.in;
         const ByteClasses classes = Sink::classesOf(block);
-        // The run bytes both where the first byte starts a token and where
-        // it is the value of the run that ended the block before: choosing
-        // between them is all that waits on that block.
-        const uint64_t runsFromFirst = runBytes(classes.high);
-        const uint64_t runsFromSecond = runBytes(classes.high & ~uint64_t{1});
-        const uint64_t runs =
-            runsFromFirst ^ ((runsFromFirst ^ runsFromSecond) & (uint64_t{0} - place.valueFirst));
+        // Where the first byte is the value of the run that ended the block
+        // before, the tokens start at the second; this is all that waits on
+        // that block.
+        const uint64_t runs = runBytes(classes.high & ~place.valueFirst);
         // A run byte at the last place has its value in the next block; the
         // run is stored here.
         const uint64_t lastIsRun = runs >> (blockSize - 1);
