@@ -1,4 +1,5 @@
 #include "assets/ImagePCX.h"
+#include "platform/VectorUnits.h"
 #include "support/GlewFlags.h"
 
 #include "ImageBytes.h"
@@ -17,6 +18,70 @@ Bytes entry(int i) {
     return Bytes{static_cast<unsigned char>(i), static_cast<unsigned char>(255 - i),
                  static_cast<unsigned char>(i / 2)};
 }
+
+// A run-length stream and the bytes it decodes to: stretches of noise
+// (values of 192 and above as runs of one), noise with a run now and then,
+// runs of 0 to 63, and runs of one, of values from lowest up; or only runs
+// of 0 to 7. Written as one stream, so that they cross plane, line and
+// filler ends anywhere; the stream may end inside its last run.
+struct Stream {
+    Bytes data, decoded;
+};
+
+Stream noisyStream(unsigned seed, size_t total, int lowest = 0, bool shortRunsOnly = false) {
+    std::minstd_rand random(seed);
+    Stream stream;
+    while (stream.decoded.size() < total) {
+        const int kindOfStretch = shortRunsOnly ? 2 : random() % 4;
+        const int length = 1 + random() % 150;
+        for (int i = 0; i < length && stream.decoded.size() < total; ++i) {
+            const auto value = static_cast<unsigned char>(lowest + random() % (256 - lowest));
+            if (kindOfStretch == 2 || (kindOfStretch == 1 && random() % 24 == 0)) {
+                const int run = random() % (shortRunsOnly ? 8 : 64);
+                stream.data.push_back(static_cast<unsigned char>(0xC0 + run));
+                stream.data.push_back(value);
+                stream.decoded.insert(stream.decoded.end(), run, value);
+                continue;
+            }
+            if (kindOfStretch == 3 || value >= 192) {
+                stream.data.push_back(0xC1);
+            }
+            stream.data.push_back(value);
+            stream.decoded.push_back(value);
+        }
+    }
+    return stream;
+}
+
+// The pixels of a picture of 8-bit indices (through pcxPalette()) or of
+// 24-bit planes, from the decoded bytes of its lines, top line first.
+Bytes picture(const Bytes& decoded, int planes, int width, int height, int bytesPerLine) {
+    Bytes expected;
+    for (int row = height - 1; row >= 0; --row) {
+        const unsigned char* line = decoded.data() + row * planes * bytesPerLine;
+        for (int x = 0; x < width; ++x) {
+            if (planes == 1) {
+                const Bytes colour = entry(line[x]);
+                expected.insert(expected.end(), colour.begin(), colour.end());
+                continue;
+            }
+            for (int c = 0; c < 3; ++c) {
+                expected.push_back(line[c * bytesPerLine + x]);
+            }
+        }
+    }
+    return expected;
+}
+
+// Caps the vector instructions the decoders may use for the life of the
+// object.
+class ScopedVectorLevel {
+public:
+    explicit ScopedVectorLevel(platform::VectorLevel level) { platform::capVectorLevel(level); }
+    ~ScopedVectorLevel() { platform::capVectorLevel(platform::VectorLevel::avx512); }
+    ScopedVectorLevel(const ScopedVectorLevel&) = delete;
+    ScopedVectorLevel& operator=(const ScopedVectorLevel&) = delete;
+};
 
 } // namespace
 
@@ -188,50 +253,75 @@ TEST(ImagePCXTest, LongNoisyLinesDecodeAsWritten) {
     } kinds[] = {{1, 700, 700}, {1, 700, 705}, {3, 700, 700}, {3, 701, 702}};
     for (const auto& kind : kinds) {
         const int height = 12;
-        std::minstd_rand random(kind.planes * 1000 + kind.bytesPerLine);
-        Bytes decoded, data;
-        const size_t total = static_cast<size_t>(kind.bytesPerLine) * kind.planes * height;
-        while (decoded.size() < total) {
-            // Noise, noise with a run now and then, runs, runs of one.
-            const int kindOfStretch = random() % 4;
-            const int length = 1 + random() % 150;
-            for (int i = 0; i < length && decoded.size() < total; ++i) {
-                const auto value = static_cast<unsigned char>(random());
-                if (kindOfStretch == 2 || (kindOfStretch == 1 && random() % 24 == 0)) {
-                    // The stream may end inside the last run.
-                    const int run = random() % 64;
-                    data = data + Bytes{static_cast<unsigned char>(0xC0 + run), value};
-                    decoded.insert(decoded.end(), run, value);
-                    continue;
-                }
-                if (kindOfStretch == 3 || value >= 192) {
-                    data = data + Bytes{0xC1};
-                }
-                data.push_back(value);
-                decoded.push_back(value);
-            }
-        }
+        const Stream stream =
+            noisyStream(kind.planes * 1000 + kind.bytesPerLine,
+                        static_cast<size_t>(kind.bytesPerLine) * kind.planes * height);
         PcxHeader h = pcxOf(8, kind.planes, kind.width, height);
         h.bytesPerLine = kind.bytesPerLine;
-        Bytes file = pcxHeader(h) + data;
+        Bytes file = pcxHeader(h) + stream.data;
         if (kind.planes == 1) {
             file = file + pcxPalette();
         }
-        Bytes expected;
-        for (int row = height - 1; row >= 0; --row) {
-            const unsigned char* line = decoded.data() + row * kind.planes * kind.bytesPerLine;
-            for (int x = 0; x < kind.width; ++x) {
-                if (kind.planes == 1) {
-                    expected = expected + entry(line[x]);
-                    continue;
-                }
-                for (int c = 0; c < 3; ++c) {
-                    expected.push_back(line[c * kind.bytesPerLine + x]);
-                }
-            }
-        }
-        EXPECT_EQ(pixelsOf(*decodePcx(file)), expected)
+        EXPECT_EQ(pixelsOf(*decodePcx(file)),
+                  picture(stream.decoded, kind.planes, kind.width, height, kind.bytesPerLine))
             << kind.planes << " planes, " << kind.width << " wide, " << kind.bytesPerLine
             << " bytes per line";
+    }
+}
+
+TEST(ImagePCXTest, EveryVectorLevelDecodesAlike) {
+    // The portable decoder, 16-byte shuffles and 64-byte vectors (as far as
+    // this processor has them) on pictures that take each one's paths:
+    // lines of noise ending mid-block, rows of one token each, the
+    // palette's last entries alone, short runs up to the ends of lines,
+    // planes with filler, in both channel orders; and files holding half
+    // the data, cut in a token.
+    const struct {
+        int planes, width, height, bytesPerLine, lowest;
+        bool shortRunsOnly, cut;
+    } kinds[] = {
+        {1, 1000, 6, 1000, 0, false, false},   {1, 97, 40, 98, 0, false, false},
+        {1, 63, 90, 63, 128, false, false},    {1, 700, 8, 700, 240, false, false},
+        {1, 1000, 40, 1000, 0, true, false},   {3, 333, 9, 334, 0, false, false},
+        {3, 1024, 4, 1024, 200, false, false}, {3, 1001, 30, 1002, 0, true, false},
+        {1, 1000, 6, 1000, 0, false, true},    {3, 700, 8, 700, 0, false, true},
+    };
+    const platform::VectorLevel levels[] = {platform::VectorLevel::portable,
+                                            platform::VectorLevel::ssse3,
+                                            platform::VectorLevel::avx512};
+    for (const auto& kind : kinds) {
+        const size_t total = static_cast<size_t>(kind.bytesPerLine) * kind.planes * kind.height;
+        Stream stream = noisyStream(kind.width * 7 + kind.lowest, kind.cut ? total / 2 : total,
+                                    kind.lowest, kind.shortRunsOnly);
+        if (kind.cut) {
+            stream.data.pop_back();
+        }
+        PcxHeader h = pcxOf(8, kind.planes, kind.width, kind.height);
+        h.bytesPerLine = kind.bytesPerLine;
+        Bytes file = pcxHeader(h) + stream.data;
+        if (kind.planes == 1) {
+            file = file + pcxPalette();
+        }
+        for (bool bgra : {false, true}) {
+            ScopedGlewFlag flag(ScopedGlewFlag::Bgra, bgra);
+            Bytes expected = kind.cut ? Bytes()
+                                      : picture(stream.decoded, kind.planes, kind.width,
+                                                kind.height, kind.bytesPerLine);
+            for (size_t i = 0; bgra && i < expected.size(); i += 3) {
+                std::swap(expected[i], expected[i + 2]);
+            }
+            for (platform::VectorLevel level : levels) {
+                ScopedVectorLevel cap(level);
+                const std::string where = std::to_string(kind.planes) + " planes, " +
+                                          std::to_string(kind.width) + " wide, level " +
+                                          std::to_string(static_cast<int>(level)) +
+                                          (bgra ? ", BGR" : ", RGB");
+                if (kind.cut) {
+                    EXPECT_EQ(refusalOf([&] { decodePcx(file); }), "Truncated image data") << where;
+                    continue;
+                }
+                EXPECT_EQ(pixelsOf(*decodePcx(file)), expected) << where;
+            }
+        }
     }
 }
