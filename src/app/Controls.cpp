@@ -30,7 +30,43 @@ bool switchKeyWasDown[SWITCH_COUNT];
 // that event only tells where the pointer is.
 bool pointerKnown = false;
 
-void handleHeldKeys(const Uint8* keys) {
+// Keys and buttons held when input was last dropped; each counts as up until
+// it has been let go.
+Uint8 heldBackKeys[SDLK_LAST];
+Uint8 heldBackButtons = 0;
+
+// The pause key is acted on when it goes down, not while it is held.
+bool pauseKeyWasDown = false;
+
+// Whether the window has had the keyboard focus since input was last
+// dropped: only a window that had it can lose it.
+bool windowHadFocus = false;
+
+bool isPauseKey(SDLKey key) {
+    return key == SDLK_p || key == SDLK_PAUSE;
+}
+
+// The held keys as play sees them: those held back are up until let go.
+void heldKeys(Uint8 (&held)[SDLK_LAST]) {
+    int count = 0;
+    const Uint8* keys = SDL_GetKeyState(&count);
+    for (int k = 0; k < SDLK_LAST; ++k) {
+        const bool down = k < count && keys[k] != 0;
+        if (!down) {
+            heldBackKeys[k] = 0;
+        }
+        held[k] = down && heldBackKeys[k] == 0;
+    }
+}
+
+Uint8 heldButtons() {
+    const Uint8 buttons = SDL_GetMouseState(nullptr, nullptr);
+    heldBackButtons &= buttons;
+    return buttons & ~heldBackButtons;
+}
+
+// True when the pause key went down since the last frame.
+bool handleHeldKeys(const Uint8* keys) {
     if (keys[SDLK_ESCAPE]) {
         exit(-1);
     }
@@ -57,6 +93,10 @@ void handleHeldKeys(const Uint8* keys) {
         }
         switchKeyWasDown[i] = down;
     }
+    const bool pauseDown = keys[SDLK_p] != 0 || keys[SDLK_PAUSE] != 0;
+    const bool pressed = pauseDown && !pauseKeyWasDown;
+    pauseKeyWasDown = pauseDown;
+    return pressed;
 }
 
 void handleHeldButtons(Uint8 buttons) {
@@ -71,9 +111,19 @@ void handleHeldButtons(Uint8 buttons) {
     }
 }
 
+// A player who switches to another window finds the game waiting.
+bool focusLost() {
+    if ((SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0) {
+        windowHadFocus = true;
+        return false;
+    }
+    return windowHadFocus && focusPauseAllowed;
+}
+
 } // namespace
 
 bool mouseGrabAllowed = true;
+bool focusPauseAllowed = true;
 
 void setMouseGrab(bool on) {
     // Turning must not stop at the edge of the screen, so the pointer stays
@@ -93,8 +143,12 @@ void resetControls() {
     pointerKnown = false;
 }
 
-void handleEvent(const SDL_Event& event) {
+bool handleEvent(const SDL_Event& event) {
     switch (event.type) {
+    case SDL_KEYDOWN:
+        // Also seen in the held keys, unless it came and went between two
+        // frames.
+        return isPauseKey(event.key.keysym.sym);
     case SDL_MOUSEMOTION:
         if (!pointerKnown) {
             pointerKnown = true;
@@ -121,9 +175,10 @@ void handleEvent(const SDL_Event& event) {
     default:
         break;
     }
+    return false;
 }
 
-void handleEvents() {
+bool handleEvents() {
     SDL_ShowCursor(SDL_DISABLE);
     // A window that opens with the focus gets no focus event to say so.
     static bool grabChecked = false;
@@ -133,10 +188,84 @@ void handleEvents() {
     }
 
     // One event per frame; the rest of the queue waits for later frames.
+    bool pause = false;
     SDL_Event event;
     if (SDL_PollEvent(&event)) {
-        handleEvent(event);
+        pause = handleEvent(event);
     }
-    handleHeldKeys(SDL_GetKeyState(nullptr));
-    handleHeldButtons(SDL_GetMouseState(nullptr, nullptr));
+    Uint8 keys[SDLK_LAST];
+    heldKeys(keys);
+    pause = handleHeldKeys(keys) || pause;
+    handleHeldButtons(heldButtons());
+    return focusLost() || pause;
+}
+
+void dropQueuedEvents() {
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) {
+            exit(-1);
+        }
+    }
+}
+
+void dropPendingInput() {
+    dropQueuedEvents();
+    int count = 0;
+    const Uint8* keys = SDL_GetKeyState(&count);
+    for (int k = 0; k < SDLK_LAST; ++k) {
+        heldBackKeys[k] = k < count ? keys[k] : 0;
+    }
+    heldBackKeys[SDLK_ESCAPE] = 0;
+    heldBackButtons = SDL_GetMouseState(nullptr, nullptr);
+    pauseKeyWasDown = false;
+    windowHadFocus = false;
+    // Pointer motion made while play stood still does not turn the figure.
+    pointerKnown = false;
+}
+
+StillInput readStillInput() {
+    SDL_ShowCursor(SDL_ENABLE);
+    StillInput input;
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        if (event.type == SDL_QUIT) {
+            exit(-1);
+        }
+        if (event.type == SDL_KEYDOWN) {
+            const SDLKey key = event.key.keysym.sym;
+            if (key == SDLK_ESCAPE) {
+                exit(-1);
+            }
+            input.enter = input.enter || key == SDLK_RETURN || key == SDLK_KP_ENTER;
+            input.pauseKey = input.pauseKey || isPauseKey(key);
+        }
+        if (event.type == SDL_MOUSEBUTTONDOWN) {
+            const Uint8 button = event.button.button;
+            input.leftClick = input.leftClick || button == SDL_BUTTON_LEFT;
+            input.click =
+                input.click || (button != SDL_BUTTON_WHEELUP && button != SDL_BUTTON_WHEELDOWN);
+        }
+    }
+    if (SDL_GetKeyState(nullptr)[SDLK_ESCAPE]) {
+        exit(-1);
+    }
+    return input;
+}
+
+void waitForInput(unsigned int ms) {
+    const Uint32 mask = SDL_EVENTMASK(SDL_KEYDOWN) | SDL_EVENTMASK(SDL_MOUSEBUTTONDOWN) |
+                        SDL_EVENTMASK(SDL_QUIT) | SDL_EVENTMASK(SDL_ACTIVEEVENT);
+    const Uint32 start = SDL_GetTicks();
+    for (;;) {
+        SDL_PumpEvents();
+        SDL_Event events[16];
+        // Motion would fill the queue, and wakes nothing.
+        while (SDL_PeepEvents(events, 16, SDL_GETEVENT, SDL_MOUSEMOTIONMASK) > 0) {
+        }
+        if (SDL_PeepEvents(events, 1, SDL_PEEKEVENT, mask) > 0 || SDL_GetTicks() - start >= ms) {
+            return;
+        }
+        SDL_Delay(5);
+    }
 }

@@ -1,8 +1,9 @@
 #include "app/FrameTimer.h"
 
 float FrameTimer::beginFrame(uint32_t t1, uint32_t t2) {
-    frameTime = static_cast<float>((static_cast<double>(t1) - lastTicks) / 1000.0);
-    lastTicks = static_cast<float>(t2);
+    const uint32_t elapsed = t1 - lastTicks;
+    frameTime = static_cast<float>(elapsed / 1000.0);
+    lastTicks = t2;
     return frameTime;
 }
 

@@ -2,10 +2,12 @@
 
 #include "app/BestScore.h"
 #include "app/Globals.h"
+#include "app/Pause.h"
 #include "app/Round.h"
 #include "combat/Powerup.h"
 #include "combat/ShotgunPowerup.h"
 #include "core/Camera.h"
+#include "physics/ParticleSystem.h"
 #include "world/Character.h"
 #include "world/Object.h"
 #include "world/ObjectList.h"
@@ -106,10 +108,10 @@ Trace::~Trace() {
     std::fclose(file);
 }
 
-void Trace::writeFrame(float dt) {
+void Trace::writeFrame(float dt, int steps) {
     frames += 1;
     double t = secondsSinceStart();
-    std::string line = formatFrame(frames, t, dt);
+    std::string line = formatFrame(frames, t, dt, steps);
     line += '\n';
     std::fwrite(line.data(), 1, line.size(), file);
     // A reader sees each frame as soon as it is drawn; one write a frame
@@ -117,10 +119,11 @@ void Trace::writeFrame(float dt) {
     std::fflush(file);
 }
 
-std::string Trace::formatFrame(unsigned long frame, double t, float dt) {
+std::string Trace::formatFrame(unsigned long frame, double t, float dt, int steps) {
     std::string s = "{\"frame\":" + std::to_string(frame);
     s += ",\"t\":" + number(t);
     s += ",\"dt\":" + number(dt);
+    s += ",\"steps\":" + std::to_string(steps);
     s += ",\"fps\":" + number(fps);
     if (player != nullptr) {
         s += ",\"player\":{\"x\":" + number(player->getPosition().x);
@@ -148,7 +151,7 @@ std::string Trace::formatFrame(unsigned long frame, double t, float dt) {
     }
     s += ",\"points\":" + std::to_string(points);
     s += ",\"round\":" + std::to_string(roundNumber);
-    s += std::string(",\"state\":\"") + (roundOver ? "over" : "playing") + "\"";
+    s += std::string(",\"state\":\"") + (roundOver ? "over" : paused ? "paused" : "playing") + "\"";
     s += ",\"best\":" + std::to_string(bestScore().get());
     s += ",\"flags\":{\"wireframe\":" + flag(wireframe);
     s += ",\"showFps\":" + flag(showFps);
@@ -168,6 +171,9 @@ std::string Trace::formatFrame(unsigned long frame, double t, float dt) {
         first = false;
     }
     s += "}";
+    s += ",\"particles\":" +
+         std::to_string(
+             Singleton<Quillmere::Physics::ParticleSystem>::getInstance()->getParticles().size());
     s += zombiesAndPowerups(objects);
     s += "}";
     return s;

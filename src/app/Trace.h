@@ -18,11 +18,12 @@ public:
     Trace(const Trace&) = delete;
     Trace& operator=(const Trace&) = delete;
 
-    // Appends the line of the frame just drawn; dt is its frame time.
-    void writeFrame(float dt);
+    // Appends the line of the frame just drawn; the world moved by dt in
+    // steps updates of the object list (none while it stood still).
+    void writeFrame(float dt, int steps);
 
     // The line for the current state, without its newline.
-    static std::string formatFrame(unsigned long frame, double t, float dt);
+    static std::string formatFrame(unsigned long frame, double t, float dt, int steps);
 
 private:
     std::FILE* file;

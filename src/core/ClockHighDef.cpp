@@ -5,7 +5,9 @@
 namespace Quillmere {
 
 namespace {
-int32_t low32(int64_t value) { return static_cast<int32_t>(static_cast<uint32_t>(value)); }
+int32_t low32(int64_t value) {
+    return static_cast<int32_t>(static_cast<uint32_t>(value));
+}
 } // namespace
 
 ClockHighDef::ClockHighDef() {
@@ -25,7 +27,8 @@ void ClockHighDef::reset() {
 void ClockHighDef::tick() {
     int32_t now = low32(platform::performanceCounter());
     // Unsigned subtraction stays right across a wrap of the low 32 bits.
-    deltaTicks = static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(lastCount));
+    deltaTicks =
+        static_cast<int32_t>(static_cast<uint32_t>(now) - static_cast<uint32_t>(lastCount));
     elapsedTicks += static_cast<float>(deltaTicks);
     lastCount = now;
     // Summed wide so that one very long frame cannot overflow the window.
@@ -39,6 +42,11 @@ void ClockHighDef::tick() {
     } else {
         windowTicks = static_cast<int32_t>(window);
     }
+}
+
+void ClockHighDef::skip() {
+    lastCount = low32(platform::performanceCounter());
+    deltaTicks = 0;
 }
 
 float ClockHighDef::getDeltaMilliseconds() {
@@ -57,6 +65,8 @@ float ClockHighDef::getElapsedSeconds() {
     return static_cast<float>(static_cast<double>(elapsedTicks) / frequency);
 }
 
-int ClockHighDef::getFramesPerSecond() { return framesPerSecond; }
+int ClockHighDef::getFramesPerSecond() {
+    return framesPerSecond;
+}
 
 } // namespace Quillmere

@@ -15,6 +15,7 @@ public:
 
     void reset() override;
     void tick() override;
+    void skip() override;
     float getDeltaMilliseconds() override;
     float getElapsedMilliseconds() override;
     float getDeltaSeconds() override;

@@ -8,6 +8,9 @@ class IClock {
 public:
     virtual void reset() = 0;
     virtual void tick() = 0;
+    // Drops the time since the last tick: the next delta counts from now,
+    // and this one is 0, as if the clock had stood still meanwhile.
+    virtual void skip() = 0;
     virtual float getDeltaMilliseconds() = 0;
     virtual float getElapsedMilliseconds() = 0;
     virtual float getDeltaSeconds() = 0;

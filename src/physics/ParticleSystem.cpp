@@ -31,6 +31,17 @@ void ParticleSystem::addEmitter(ParticleEmitter* emitter) {
     emitters->push_back(emitter);
 }
 
+void ParticleSystem::clear() {
+    for (Particle* p : *particles) {
+        ParticlePool::release(p);
+    }
+    particles->clear();
+    for (ParticleEmitter* emitter : *emitters) {
+        delete emitter;
+    }
+    emitters->clear();
+}
+
 void ParticleSystem::update() {
     updateEmitters();
     updateParticles();

@@ -35,6 +35,10 @@ public:
     // function, shading and hints stay as set, texturing as it was.
     void draw();
 
+    // Retires every live particle to the pool and deletes every emitter, as
+    // if all had run out. Forces, wind, gravity and drag stay as they are.
+    void clear();
+
     // Takes ownership: the emitter is deleted when it expires.
     void addEmitter(ParticleEmitter* emitter);
 

@@ -34,6 +34,9 @@ public:
     void strafeLeft() { movement = (movement & ~STRAFE_RIGHT) | STRAFE_LEFT; }
     void strafeRight() { movement = (movement & ~STRAFE_LEFT) | STRAFE_RIGHT; }
     void turn(float degrees) { heading += degrees; }
+    // Asks again for movement already asked for, bit by bit, for a frame
+    // whose world moves in several steps.
+    void setMovement(unsigned char bits) { movement = bits; }
     void fire();
     void reload();
     void nextWeapon();

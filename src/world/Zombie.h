@@ -15,7 +15,10 @@ public:
     // walking and running.
     static constexpr int MOOD_CHANCE = 100;
     static constexpr float BLOW_DELAY = 0.7f;
-    static constexpr float REACH = 50.0f;
+    // A figure in touch stands 60 off (the push keeps it there), so the blow
+    // reaches that far and a little more for the push's rounding; one that
+    // steps away during the swing is missed.
+    static constexpr float REACH = 70.0f;
     static constexpr float BLOW_DAMAGE = 6.0f;
     static constexpr float DYING_TIME = 0.9f;
     static constexpr int POINTS = 10;

@@ -67,3 +67,26 @@ TEST(FrameTimerTest, FrameLongerThanASecondLeavesTheRestForTheNextFrame) {
     EXPECT_FLOAT_EQ(fps, 1.0f / 1.51f);
     EXPECT_NEAR(timer.getFpsTime(), 0.51, 1e-5);
 }
+
+TEST(FrameTimerTest, FrameTimesStayExactLateInALongRunAndAcrossTheTickWrap) {
+    // Past 2^24 ms a float no longer holds every millisecond, and at 2^32
+    // SDL's counter starts again from 0.
+    struct Case {
+        const char* what;
+        uint32_t previous, now;
+        float seconds;
+    };
+    const Case cases[] = {
+        {"at 2^24 ms, odd readings", (1u << 24) + 1, (1u << 24) + 18, 0.017f},
+        {"after three days", 259200001u, 259200008u, 0.007f},
+        {"across the wrap", 0xFFFFFFF5u, 0x00000006u, 0.017f},
+        {"onto the wrap", 0xFFFFFFFFu, 0x00000000u, 0.001f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FrameTimer timer;
+        timer.beginFrame(c.previous, c.previous);
+        EXPECT_FLOAT_EQ(timer.beginFrame(c.now, c.now), c.seconds);
+        EXPECT_FLOAT_EQ(timer.beginFrame(c.now + 5, c.now + 5), 0.005f);
+    }
+}

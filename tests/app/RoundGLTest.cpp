@@ -11,9 +11,11 @@
 #include "app/Scene.h"
 #include "app/StartUp.h"
 #include "assets/OBJModel.h"
+#include "combat/Projectile.h"
 #include "combat/Weapon.h"
 #include "core/Camera.h"
 #include "core/ClockHighDef.h"
+#include "physics/ParticleSystem.h"
 #include "world/Character.h"
 #include "world/Zombie.h"
 
@@ -122,8 +124,8 @@ TEST_F(RoundGLTest, SeventeenBlowsEndTheRoundTheWorldStandsStillEnterPlaysAgain)
 }
 
 TEST_F(RoundGLTest, ZombiesFinishASurvivorWhoWalksIntoThemThreeRoundsInARow) {
-    // Zombies in touch stand off at about 60 units and their blows reach 50:
-    // only a survivor pressing into them, here at 10 frames a second, is hit.
+    // A survivor who walks into them, here at 10 frames a second, is hit
+    // round after round.
     playFrame(0.1f);
     const auto fresh = census();
     for (int round = 1; round <= 3; ++round) {
@@ -161,4 +163,38 @@ TEST_F(RoundGLTest, ZombiesFinishASurvivorWhoWalksIntoThemThreeRoundsInARow) {
         EXPECT_EQ(census(), fresh) << "what the old round left behind";
         EXPECT_EQ(player->getHealth(), 100.0f);
     }
+}
+
+TEST_F(RoundGLTest, ANewRoundStartsWithNoSprayAndNothingHeldFromTheLast) {
+    using Quillmere::Physics::ParticleSystem;
+    playFrame(0.01f);
+    Projectile::addSpray(ParticleSystem::getInstance(), Vector2(0.0f, -100.0f));
+    playFrame(0.01f);
+    ASSERT_GT(ParticleSystem::getInstance()->getParticles().size(), 0u);
+
+    // W is held from before the round ends until after the next begins.
+    Uint8* keys = SDL_GetKeyState(nullptr);
+    keys[SDLK_w] = 1;
+    for (int blow = 0; blow < 17; ++blow) {
+        player->damage(6.0f);
+    }
+    playFrame(0.01f);
+    ASSERT_TRUE(roundOver);
+    pressEnter();
+    playFrame(0.1f);
+    ASSERT_FALSE(roundOver);
+    EXPECT_TRUE(ParticleSystem::getInstance()->getParticles().empty());
+    EXPECT_TRUE(ParticleSystem::getInstance()->getEmitters().empty());
+    for (int i = 0; i < 3; ++i) {
+        playFrame(0.1f);
+    }
+    EXPECT_EQ(player->getPosition().y, -30.0f) << "the held key walked the new figure";
+
+    // Let go and pressed again, it walks.
+    keys[SDLK_w] = 0;
+    playFrame(0.1f);
+    keys[SDLK_w] = 1;
+    playFrame(0.1f);
+    keys[SDLK_w] = 0;
+    EXPECT_NEAR(player->getPosition().y, -37.0f, 1e-3f);
 }

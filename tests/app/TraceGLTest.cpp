@@ -25,7 +25,7 @@ bool endsWith(const std::string& text, const std::string& end) {
 
 TEST_F(TraceGLTest, ListsTheZombiesInTheirStatesAndThePickUpsOfEachKind) {
     player = nullptr; // nothing to chase: every zombie stays put
-    EXPECT_TRUE(endsWith(Trace::formatFrame(1, 0.0, 0.0f), ",\"zombies\":[],\"powerups\":[]}"));
+    EXPECT_TRUE(endsWith(Trace::formatFrame(1, 0.0, 0.0f, 1), ",\"zombies\":[],\"powerups\":[]}"));
 
     Character figure(Vector2(0.0f, 0.0f));
     auto zombie = [&](float x, float z) {
@@ -42,7 +42,7 @@ TEST_F(TraceGLTest, ListsTheZombiesInTheirStatesAndThePickUpsOfEachKind) {
     objects()->add(new PistolPowerup(Vector2(6.0f, 7.0f)));
     objects()->add(new ShotgunPowerup(Vector2(8.0f, -9.25f)));
 
-    std::string line = Trace::formatFrame(2, 0.0, 0.0f);
+    std::string line = Trace::formatFrame(2, 0.0, 0.0f, 1);
     EXPECT_TRUE(endsWith(line, ",\"zombies\":["
                                "{\"x\":10,\"z\":20,\"health\":100,\"state\":\"walking\"},"
                                "{\"x\":-5.5,\"z\":7,\"health\":100,\"state\":\"running\"},"

@@ -8,7 +8,9 @@
 namespace {
 
 int64_t fakeCount = 0;
-int64_t fakeCounter() { return fakeCount; }
+int64_t fakeCounter() {
+    return fakeCount;
+}
 
 const int64_t HZ = 10000000;
 
@@ -116,4 +118,17 @@ TEST(PerformanceCounterTest, TenMegahertzAndMonotonic) {
     int64_t b = platform::performanceCounter();
     EXPECT_GE(b, a);
     EXPECT_GT(a, 0);
+}
+
+TEST_F(ClockHighDefTest, ASkippedStretchCountsForNothing) {
+    Quillmere::ClockHighDef clock;
+    fakeCount += HZ / 10;
+    clock.tick();
+    fakeCount += 30 * HZ; // a pause
+    clock.skip();
+    EXPECT_EQ(clock.getDeltaSeconds(), 0.0f);
+    fakeCount += HZ / 50;
+    clock.tick();
+    EXPECT_FLOAT_EQ(clock.getDeltaSeconds(), 0.02f);
+    EXPECT_FLOAT_EQ(clock.getElapsedSeconds(), 0.12f);
 }

@@ -7,12 +7,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+
+// The turn from heading to the point (x, z) seen from (fromX, fromZ), in
+// degrees within [-180, 180): heading 0 faces -z, 90 faces +x.
+inline double turnTowards(double heading, double fromX, double fromZ, double x, double z) {
+    double wanted = std::atan2(x - fromX, -(z - fromZ)) * 180.0 / 3.14159265358979;
+    return std::remainder(wanted - heading, 360.0);
+}
 
 // Starts the real game on the test display, from its own folder, with the
 // dummy sound driver unless a test says otherwise.
@@ -53,8 +61,20 @@ protected:
         EXPECT_TRUE(window.has_value()) << "no window titled " << TITLE;
         EXPECT_TRUE(trace->waitFor(
             1, [](const TraceFrame&) { return true; }, 60000))
-            << "no frame drawn" << game->out() << game->err();
+            << "no frame drawn; the game " << (game->running() ? "still runs" : "has ended") << "\n"
+            << game->out() << game->err();
         return window.value_or(0);
+    }
+
+    // The same with the pointer in the middle of the window and the window
+    // given the keyboard focus, so that keys sent through XTest reach it.
+    unsigned long startWithFocus(std::unique_ptr<ChildProcess>& game) {
+        xdotool("mousemove 512 384");
+        unsigned long window = startAndFindWindow(game);
+        if (window != 0) {
+            xdotool("windowfocus --sync " + std::to_string(window));
+        }
+        return window;
     }
 
     // A game folder in scratch whose res/ links to the game's files but for
@@ -88,6 +108,17 @@ protected:
         xdotool("mousedown " + std::to_string(button));
         auto frame = trace->waitFor(mark, seen);
         xdotool("mouseup " + std::to_string(button));
+        return frame;
+    }
+
+    // The same with a key, sent through XTest to the window that has the
+    // keyboard focus.
+    std::optional<TraceFrame> holdKeyUntil(const std::string& key,
+                                           const std::function<bool(const TraceFrame&)>& seen) {
+        long mark = trace->now();
+        xdotool("keydown " + key);
+        auto frame = trace->waitFor(mark, seen);
+        xdotool("keyup " + key);
         return frame;
     }
 

@@ -17,13 +17,6 @@ using GameZombiesTest = GameFixture;
 // Game time the scripted player is given.
 const double PLAY_SECONDS = 180.0;
 
-// The turn from heading to the point (x, z) seen from (fromX, fromZ), in
-// degrees within [-180, 180): heading 0 faces -z, 90 faces +x.
-double turnTowards(double heading, double fromX, double fromZ, double x, double z) {
-    double wanted = std::atan2(x - fromX, -(z - fromZ)) * 180.0 / 3.14159265358979;
-    return std::remainder(wanted - heading, 360.0);
-}
-
 const TraceThing* nearest(const std::vector<TraceThing>& things, const TraceFrame& f,
                           const char* kind, const char* unless = "") {
     const TraceThing* best = nullptr;
@@ -41,9 +34,8 @@ const TraceThing* nearest(const std::vector<TraceThing>& things, const TraceFram
 
 } // namespace
 
-// At a normal frame rate this takes well under a minute of play. A starved
-// machine's low frame rate lets shots pass through zombies between frames, so
-// the deadline is generous.
+// At a normal frame rate this takes well under a minute of play; a starved
+// machine plays slowly, so the deadline is generous.
 TEST_F(GameZombiesTest, AScriptedPlayerScoresThirtyAndPicksUpAClip) {
     xdotool("mousemove 512 384");
     std::unique_ptr<ChildProcess> game;

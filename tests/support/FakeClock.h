@@ -15,6 +15,7 @@ public:
         delta = tickDelta;
         ticks += 1;
     }
+    void skip() override { delta = 0.0f; }
     float getDeltaMilliseconds() override { return delta * 1000.0f; }
     float getElapsedMilliseconds() override { return 0.0f; }
     float getDeltaSeconds() override { return delta; }

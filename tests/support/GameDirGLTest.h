@@ -18,6 +18,8 @@ protected:
         ASSERT_TRUE(std::filesystem::exists("res/character.md2")) << "the build writes res/";
         // Other tests share this display: never wait on a pointer grab.
         mouseGrabAllowed = false;
+        // Nor pause when another test's window takes the focus.
+        focusPauseAllowed = false;
         objects()->clear();
     }
 

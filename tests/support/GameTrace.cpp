@@ -72,6 +72,7 @@ std::optional<TraceFrame> parseTraceLine(const std::string& line) {
     f.frame = static_cast<long>(number("frame"));
     f.t = number("t");
     f.dt = number("dt");
+    f.steps = static_cast<int>(number("steps"));
     f.hasPlayer = line.find("\"player\":{") != std::string::npos;
     f.x = number("x", "player");
     f.z = number("z", "player");
@@ -96,6 +97,7 @@ std::optional<TraceFrame> parseTraceLine(const std::string& line) {
         census += std::string("\"objects\":").size();
         f.objects = line.substr(census, line.find('}', census) + 1 - census);
     }
+    f.particles = static_cast<long>(number("particles"));
     f.zombies = traceList(line, "zombies", "state");
     f.powerups = traceList(line, "powerups", "kind");
     return f;

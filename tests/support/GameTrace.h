@@ -16,6 +16,7 @@ struct TraceThing {
 struct TraceFrame {
     long frame = 0;
     double t = 0.0, dt = 0.0;
+    int steps = 0;
     bool hasPlayer = false;
     double x = 0.0, z = 0.0, heading = 0.0, health = 0.0;
     bool hasCamera = false;
@@ -24,8 +25,9 @@ struct TraceFrame {
     int rounds = 0, clips = 0, points = 0;
     bool wireframe = false, showFps = false;
     int round = 0, best = 0;
-    std::string state;   // "playing" or "over"
+    std::string state;   // "playing", "paused" or "over"
     std::string objects; // the object census as written, {"Class":n,...}
+    long particles = 0;
     std::vector<TraceThing> zombies, powerups;
     std::string line; // the whole line, for messages
 };

@@ -13,7 +13,8 @@ std::optional<unsigned long> findWindow(const std::string& title, int timeoutMs)
     auto start = std::chrono::steady_clock::now();
     for (;;) {
         int status = 0;
-        std::string ids = runCommand("xdotool search --name '^" + title + "$' 2>/dev/null", &status);
+        std::string ids =
+            runCommand("xdotool search --name '^" + title + "$' 2>/dev/null", &status);
         std::istringstream in(ids);
         unsigned long id = 0;
         if (status == 0 && (in >> id)) {
@@ -32,8 +33,15 @@ bool pressKey(unsigned long window, const std::string& key, int holdMs) {
     int down = -1;
     runCommand("xdotool keydown --window " + id + " " + key, &down);
     std::this_thread::sleep_for(std::chrono::milliseconds(holdMs));
-    // The key may have closed the window already (Escape does).
-    runCommand("xdotool keyup --window " + id + " " + key + " 2>/dev/null");
+    // The key may have closed the window already (Escape does). Sent to the
+    // window that has the focus, the press went through XTest and holds the
+    // key down in the server until released there too, or the next game
+    // would start with it held.
+    int up = -1;
+    runCommand("xdotool keyup --window " + id + " " + key + " 2>/dev/null", &up);
+    if (up != 0) {
+        runCommand("xdotool keyup " + key);
+    }
     return down == 0;
 }
 
@@ -46,6 +54,35 @@ std::optional<int> quitWithEscape(ChildProcess& game, unsigned long window, int 
         }
     } while (std::chrono::steady_clock::now() < deadline);
     return std::nullopt;
+}
+
+FocusThief::FocusThief() : display(XOpenDisplay(nullptr)) {
+    if (display == nullptr) {
+        return;
+    }
+    const int screen = DefaultScreen(display);
+    window = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, 64, 64, 0,
+                                 BlackPixel(display, screen), WhitePixel(display, screen));
+    XSelectInput(display, window, StructureNotifyMask);
+    XMapWindow(display, window);
+    // Only a window that is shown can take the focus.
+    XEvent event;
+    do {
+        XNextEvent(display, &event);
+    } while (event.type != MapNotify);
+    XSetInputFocus(display, window, RevertToPointerRoot, CurrentTime);
+    XSync(display, False);
+    Window focus = 0;
+    int revert = 0;
+    XGetInputFocus(display, &focus, &revert);
+    taken = focus == window;
+}
+
+FocusThief::~FocusThief() {
+    if (display != nullptr) {
+        XDestroyWindow(display, window);
+        XCloseDisplay(display);
+    }
 }
 
 bool sendWmDelete(unsigned long window) {

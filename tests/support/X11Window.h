@@ -18,6 +18,23 @@ bool sendWmDelete(unsigned long window);
 // fall between two frames on a busy machine. True when the press was sent.
 bool pressKey(unsigned long window, const std::string& key, int holdMs = 300);
 
+// A small window of its own that takes the keyboard focus from whatever had
+// it, as switching to another program does; it goes when this object does.
+class FocusThief {
+public:
+    FocusThief();
+    ~FocusThief();
+    FocusThief(const FocusThief&) = delete;
+    FocusThief& operator=(const FocusThief&) = delete;
+    // The focus was taken.
+    bool took() const { return taken; }
+
+private:
+    struct _XDisplay* display = nullptr;
+    unsigned long window = 0;
+    bool taken = false;
+};
+
 class ChildProcess;
 
 // Presses Escape in the game's window until the game ends, or for up to
@@ -28,7 +45,7 @@ std::optional<int> quitWithEscape(ChildProcess& game, unsigned long window, int 
 struct WindowPixels {
     int width = 0;
     int height = 0;
-    unsigned long nonBlack = 0; // pixels whose colour is not pure black
+    unsigned long nonBlack = 0;     // pixels whose colour is not pure black
     std::vector<unsigned long> rgb; // 0xRRGGBB, top row first
 
     unsigned long at(int x, int y) const { return rgb[static_cast<size_t>(y) * width + x]; }

@@ -100,8 +100,9 @@ TEST_F(ZombieGLTest, ABlowLandsOneUpdateAfterItsTimerRunsOutAndOnlyWithinReach) 
         bool hits;
     };
     const Case cases[] = {
-        {"touched at 55: misses", 55.0f, false, false},
-        {"exactly 50: hits", 50.0f, false, true},
+        {"touched at 55 and still at 55: hits", 55.0f, false, true},
+        {"exactly 70: hits", 70.0f, false, true},
+        {"70.5: misses", 70.5f, false, false},
         {"killed while attacking: still hits", 40.0f, true, true},
     };
     for (const Case& c : cases) {
