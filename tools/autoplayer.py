@@ -6,7 +6,9 @@ the run saw.
 It starts the game itself (so that it knows its process and its trace),
 turns to the nearest zombie and fires, reloads an empty clip, changes weapon
 now and then, fetches the clips the dead leave, steps back and aside when a
-zombie comes close, and starts the next round when one ends.
+zombie comes close, and starts the next round when one ends. With --stand it
+does nothing but start the next round, to see how long a survivor lasts who
+does not fight.
 
 With the check options it also judges the run: a hang, a long frame, objects
 piling up, resident memory growing. The exit status is 0 for a good run, 1
@@ -189,6 +191,9 @@ class Stats:
         self.rounds_seen = set()
         self.object_max = {}
         self.bad_objects = []
+        # Each round that ended: (seconds it lasted, kills), in game time.
+        self.round_start = {}
+        self.ended = []
 
     def add(self, f):
         self.frames += 1
@@ -196,6 +201,10 @@ class Stats:
             self.first_t = f["t"]
         self.rounds_seen.add(f["round"])
         self.round_points[f["round"]] = f["points"]
+        self.round_start.setdefault(f["round"], f["t"])
+        p = self.last
+        if f.get("state") == "over" and (p is None or p.get("state") != "over"):
+            self.ended.append((f["t"] - self.round_start[f["round"]], f["points"] // 10))
         after_startup = f["t"] - self.first_t > STARTUP_SECONDS
         if after_startup:
             self.dts.append(f["dt"])
@@ -216,6 +225,18 @@ class Stats:
 
     def points(self):
         return sum(self.round_points.values())
+
+    def rounds_summary(self):
+        if not self.ended:
+            return "no round ended"
+
+        def spread(values, fmt):
+            s = sorted(values)
+            return ("median " + fmt + " (" + fmt + " to " + fmt + ")") % (
+                s[len(s) // 2], s[0], s[-1])
+        return "%d ended, lasting %s s, with %s kills" % (
+            len(self.ended), spread([e[0] for e in self.ended], "%.1f"),
+            spread([e[1] for e in self.ended], "%d"))
 
     def percentile(self, q):
         if not self.dts:
@@ -258,6 +279,19 @@ class Player:
             # Held as a person holds it: the game reads keys once a frame.
             self.inp.hold(self.ENTER, 0.25)
             self.enter_sent = now
+
+    def paused(self):
+        # Only a pause the game took by itself (the focus went): go on.
+        self.walk(())
+        self.inp.release(("button", 1))
+        now = time.monotonic()
+        if now - self.enter_sent > 2.0:
+            self.inp.hold(("button", 1), 0.25)
+            self.enter_sent = now
+
+    def stand(self):
+        self.walk(())
+        self.inp.release(("button", 1))
 
     def play(self, f):
         now = time.monotonic()
@@ -341,6 +375,11 @@ def main():
     ap.add_argument("--max-growth", type=float,
                     help="fail when resident memory grows more than this many MB "
                     "from minute 1 to the end (runs longer than a minute)")
+    ap.add_argument("--stand", action="store_true",
+                    help="only stand where the round starts, and start the next "
+                    "when one ends: how long a survivor who does nothing lasts")
+    ap.add_argument("--rounds", type=int,
+                    help="stop once this many rounds have ended")
     ap.add_argument("--min-kills", type=int, default=0,
                     help="fail with fewer kills than this: a run that never "
                     "fought has shown nothing")
@@ -447,8 +486,14 @@ def main():
                 rss["minute1"] = memory_kb(proc.pid)
             if f["state"] == "over":
                 player.round_over()
+            elif f["state"] == "paused":
+                player.paused()
+            elif args.stand:
+                player.stand()
             else:
                 player.play(f)
+        if args.rounds is not None and len(stats.ended) >= args.rounds:
+            break
         if proc.poll() is not None:
             failures.append("the game ended by itself with status %d after %.1f s"
                             % (proc.returncode, now - start))
@@ -498,6 +543,7 @@ def report(stats, rss, status, out, bad_lines):
     print("rounds: %d" % len(stats.rounds_seen))
     print("kills: %d" % (points // 10))
     print("points: %d" % points)
+    print("rounds ended: " + stats.rounds_summary())
     print("pick-ups: %d" % stats.pickups)
     print("shots: %d" % stats.shots)
     print("frames: %d" % stats.frames)

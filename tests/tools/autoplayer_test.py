@@ -12,10 +12,10 @@ import autoplayer  # noqa: E402
 
 
 def frame(n, t=None, dt=0.02, weapon="Pistol", rounds=12, clips=3, points=0, round_=1,
-          objects=None):
+          objects=None, state="playing"):
     return {"frame": n, "t": n * 0.02 if t is None else t, "dt": dt, "weapon": weapon,
             "rounds": rounds, "clips": clips, "points": points, "round": round_,
-            "objects": objects or {"Character": 1}}
+            "objects": objects or {"Character": 1}, "state": state}
 
 
 class TurnTowardsTest(unittest.TestCase):
@@ -56,6 +56,17 @@ class StatsTest(unittest.TestCase):
                            frame(4, points=20, round_=2)])
         self.assertEqual(stats.points(), 70)
         self.assertEqual(len(stats.rounds_seen), 2)
+
+    def test_each_ended_round_counts_once_from_its_first_frame(self):
+        stats = self.feed([
+            frame(1, t=1.0, points=10), frame(2, t=9.0, points=30, state="over"),
+            frame(3, t=9.5, points=30, state="over"), frame(4, t=12.0, round_=2),
+            frame(5, t=13.0, round_=2, state="paused"), frame(6, t=40.0, round_=2, state="over"),
+            frame(7, t=41.0, round_=3), frame(8, t=51.0, round_=3, points=60, state="over"),
+        ])
+        self.assertEqual(stats.ended, [(8.0, 3), (28.0, 0), (10.0, 6)])
+        self.assertEqual(stats.rounds_summary(),
+                         "3 ended, lasting median 10.0 (8.0 to 28.0) s, with median 3 (0 to 6) kills")
 
     def test_start_up_frames_are_left_out_of_the_frame_times(self):
         stats = self.feed([frame(1, t=0.4, dt=3.0), frame(2, t=5.3, dt=2.0),
