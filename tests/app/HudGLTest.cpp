@@ -147,6 +147,10 @@ TEST_F(HudGLTest, LinesReadAsTheirFormatsInRedWhereTheyBelong) {
          [] { drawWeaponInfo(0, 12, "Shot%dgun%s"); },
          {{10, 100, "Shot%dgun%s"}, {10, 80, "x 12"}}},
         {"health", [] { drawHealth(73.6f, 100.0f); }, {{750, 740, "Health: 74 / 100"}}},
+        {"health used up", [] { drawHealth(-2.0f, 100.0f); }, {{750, 740, "Health: 0 / 100"}}},
+        {"health just under nothing",
+         [] { drawHealth(-0.4f, 100.0f); },
+         {{750, 740, "Health: 0 / 100"}}},
         {"score",
          [] {
              points = 120;
