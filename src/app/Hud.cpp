@@ -8,6 +8,8 @@
 
 #include <GL/glu.h>
 
+#include <algorithm>
+
 namespace {
 
 // One shell per round, each overlapping its neighbour by 21 pixels.
@@ -63,7 +65,8 @@ void drawWeaponInfo(int rounds, int clips, const std::string& weaponName) {
 
 void drawHealth(float health, float maxHealth) {
     glColor3f(1.0f, 0.0f, 0.0f);
-    print(font, 750, 740, "Health: %.0f / %.0f", health, maxHealth);
+    // Blows can take more than is left; the display reads 0 then, not below.
+    print(font, 750, 740, "Health: %.0f / %.0f", std::max(health, 0.0f), maxHealth);
 }
 
 void drawPoints() {

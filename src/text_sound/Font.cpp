@@ -100,6 +100,10 @@ void buildGlyph(FT_Face face, char c, GLuint listBase, GLuint* textures) {
     glBindTexture(GL_TEXTURE_2D, textures[code]);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    // Level 0 is the whole mipmap chain: the frame's filter switches may give
+    // the glyph drawn last a mipmapped filter, which would otherwise leave it
+    // incomplete, and every copy of it would draw as a solid block.
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 0);
     // Rows of a one-texel-wide glyph are two bytes long, not four.
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);

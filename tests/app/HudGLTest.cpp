@@ -147,6 +147,10 @@ TEST_F(HudGLTest, LinesReadAsTheirFormatsInRedWhereTheyBelong) {
          [] { drawWeaponInfo(0, 12, "Shot%dgun%s"); },
          {{10, 100, "Shot%dgun%s"}, {10, 80, "x 12"}}},
         {"health", [] { drawHealth(73.6f, 100.0f); }, {{750, 740, "Health: 74 / 100"}}},
+        {"health used up", [] { drawHealth(-2.0f, 100.0f); }, {{750, 740, "Health: 0 / 100"}}},
+        {"health just under nothing",
+         [] { drawHealth(-0.4f, 100.0f); },
+         {{750, 740, "Health: 0 / 100"}}},
         {"score",
          [] {
              points = 120;
@@ -260,4 +264,76 @@ TEST_F(HudGLTest, FrameEndsWithTheDisplayOfTheFiguresGunInHand) {
     EXPECT_GT(lit(f, 0, 0, 219, 70), 100) << "shells";
     EXPECT_EQ(lit(f, 220, 0, 500, 70), 0) << "more shells than the shotgun holds";
     EXPECT_TRUE(glIsEnabled(GL_ALPHA_TEST));
+}
+
+TEST_F(HudGLTest, FilterSwitchesOnTheBoundGlyphLeaveEveryCharacterAsItWas) {
+    if (Quillmere::getClock() == nullptr) {
+        Quillmere::setClock(new Quillmere::ClockHighDef());
+    }
+    Camera* keptCamera = camera;
+    camera = nullptr; // the display alone, over no field
+    Character figure(Vector2(0.0f, -30.0f));
+    player = &figure;
+    showFps = true;
+    fps = 60.0f;
+    std::string characters;
+    for (const char* line :
+         {"Pistol", "Shotgun", "x 3", "Health: 100 / 100", "Points: 0", "FPS: 0123456789.0"}) {
+        for (const char* c = line; *c != '\0'; ++c) {
+            if (characters.find(*c) == std::string::npos) {
+                characters += *c;
+            }
+        }
+    }
+    // Each character alone, as the display prints it from its second frame on.
+    auto litOf = [](char c) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        glColor3f(1.0f, 0.0f, 0.0f);
+        print(font, 500, 400, "%c", c);
+        return lit(readFrame(), 0, 0, 1024, 768);
+    };
+    drawFrame();
+    drawFrame();
+    const int firstDisplay = lit(readFrame(), 0, 0, 1024, 768);
+    ASSERT_TRUE(glIsEnabled(GL_ALPHA_TEST));
+    std::vector<int> first;
+    for (char c : characters) {
+        first.push_back(litOf(c));
+    }
+
+    struct Switches {
+        const char* what;
+        bool magNearest, minNearest;
+    };
+    for (const Switches& s : {Switches{"neither", true, true}, Switches{"F4", false, true},
+                              Switches{"F5", true, false}, Switches{"F4 and F5", false, false}}) {
+        SCOPED_TRACE(s.what);
+        magFilterNearest = s.magNearest;
+        minFilterNearest = s.minNearest;
+        // Each character in turn is the one the last frame drew last, whose
+        // texture the next frame's switches act on; that frame prints again.
+        for (char c : characters) {
+            glBindTexture(GL_TEXTURE_2D, font.textures[static_cast<unsigned char>(c)]);
+            drawFrame();
+        }
+        const Frame display = readFrame();
+        if (!s.minNearest && s.magNearest) {
+            display.save("hud_after_f5");
+        }
+        EXPECT_NEAR(lit(display, 0, 0, 1024, 768), firstDisplay, firstDisplay / 10);
+        for (size_t i = 0; i < characters.size(); ++i) {
+            EXPECT_NEAR(litOf(characters[i]), first[i], first[i] / 10)
+                << "'" << characters[i] << "' drawn as a block";
+        }
+    }
+
+    for (int c = 0; c < 128; ++c) {
+        glBindTexture(GL_TEXTURE_2D, font.textures[c]);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    }
+    magFilterNearest = minFilterNearest = true;
+    player = nullptr;
+    camera = keptCamera;
+    fps = 0.0f;
 }

@@ -16,6 +16,7 @@
 #include "core/Camera.h"
 #include "core/ClockHighDef.h"
 #include "physics/ParticleSystem.h"
+#include "text_sound/Font.h"
 #include "world/Character.h"
 #include "world/Zombie.h"
 
@@ -197,4 +198,31 @@ TEST_F(RoundGLTest, ANewRoundStartsWithNoSprayAndNothingHeldFromTheLast) {
     playFrame(0.1f);
     keys[SDLK_w] = 0;
     EXPECT_NEAR(player->getPosition().y, -37.0f, 1e-3f);
+}
+
+TEST_F(RoundGLTest, TheLastFrameShowsHealthUsedUpAsNothingLeft) {
+    playFrame(0.01f);
+    // Seventeen blows of 6 take 102 of the 100.
+    for (int blow = 0; blow < 17; ++blow) {
+        player->damage(6.0f);
+    }
+    EXPECT_FLOAT_EQ(player->getHealth(), -2.0f) << "the figure keeps what the blows left";
+    playFrame(0.01f);
+    ASSERT_TRUE(roundOver);
+    const Frame last = readFrame();
+
+    // The health line as the display prints it, alone on black.
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColor3f(1.0f, 0.0f, 0.0f);
+    print(font, 750, 740, "Health: 0 / 100");
+    const Frame expected = readFrame();
+    int differ = 0, shown = 0;
+    for (int y = 728; y < 768; ++y) {
+        for (int x = 700; x < 1024; ++x) {
+            differ += last.at(x, y)[0] != expected.at(x, y)[0];
+            shown += expected.at(x, y)[0] != 0;
+        }
+    }
+    ASSERT_GT(shown, 500);
+    EXPECT_EQ(differ, 0) << "the top right corner does not read \"Health: 0 / 100\"";
 }

@@ -8,6 +8,7 @@
 #include "support/FakeClock.h"
 #include "support/Frame.h"
 #include "support/GLContext.h"
+#include "support/ParticleSquares.h"
 #include "support/TestFiles.h"
 
 #include <SDL_opengl.h>
@@ -322,15 +323,7 @@ TEST_F(ParticleDrawGLTest, ManySquaresDrawAsTheirStripsWould) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glDepthMask(GL_FALSE);
     glColor4f(1.0f, 0.0f, 0.0f, 1.0f);
-    for (const Particle* p : system->getParticles()) {
-        const float x = p->position.x, y = p->position.y, z = p->position.z;
-        glBegin(GL_TRIANGLE_STRIP);
-        glVertex3f(x + 0.5f, y + 0.5f, z);
-        glVertex3f(x - 0.5f, y + 0.5f, z);
-        glVertex3f(x + 0.5f, y - 0.5f, z);
-        glVertex3f(x - 0.5f, y - 0.5f, z);
-        glEnd();
-    }
+    drawParticleSquaresByHand();
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
     const Frame byHand = readFrame();

@@ -176,18 +176,23 @@ Canvas makeWaterTexture() {
 
 Canvas makeParticleTexture() {
     const int size = 64;
-    Canvas c(size, size, Color(0, 0, 0, 0));
+    Canvas c(size, size);
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
             float dx = (x + 0.5f) / size * 2 - 1, dy = (y + 0.5f) / size * 2 - 1;
             float r = std::sqrt(dx * dx + dy * dy);
-            // Opaque core out to half the radius (the game keeps only alpha
-            // above 0.9), then a soft fall to nothing; brighter in the middle
-            // with a highlight up and to the left, like a droplet.
-            float a = 1.0f - smoothstep(0.5f, 1.0f, r);
-            float l =
-                1.0f - 0.45f * r * r + 0.25f * ellipse(dx, dy, -0.25f, -0.25f, 0.25f, 0.25f, 0.8f);
-            c.set(x, y, Color(clamp01(l), clamp01(l), clamp01(l), a));
+            // Opaque everywhere, so that every texel of every mipmap level
+            // passes the game's alpha test at 0.9. The drop is in the colour
+            // alone: the game adds it, tinted red, and black adds nothing, so
+            // the square's corners vanish while a distant drop only dims.
+            float drop = 1.0f - smoothstep(0.55f, 0.98f, r);
+            // Deeper at its rim. The wet highlight up and to the left is in
+            // green and blue, which the red tint drops: it is the picture's.
+            float highlight = ellipse(dx, dy, -0.3f, -0.3f, 0.22f, 0.22f, 0.8f);
+            float red = drop * (0.8f + 0.2f * (1 - r * r));
+            float shine = drop * highlight * 0.6f;
+            c.set(x, y,
+                  Color(clamp01(red), clamp01(0.1f * red + shine), clamp01(0.08f * red + shine)));
         }
     }
     return c;
