@@ -10,6 +10,7 @@
 #include "app/MainLoop.h"
 #include "combat/PistolProjectile.h"
 #include "combat/ShotgunProjectile.h"
+#include "physics/ParticleSystem.h"
 #include "world/Character.h"
 #include "world/Zombie.h"
 
@@ -27,6 +28,8 @@ protected:
         freshField();
     }
     void TearDown() override {
+        // The hits leave their spray in the one particle system.
+        Quillmere::Physics::ParticleSystem::getInstance()->clear();
         player = nullptr;
         points = 0;
         GameDirGLTest::TearDown();
