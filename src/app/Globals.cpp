@@ -1,16 +1,15 @@
 #include "app/Globals.h"
 
-Character* player = nullptr;
 Camera* camera = nullptr;
 OBJModel* grassPlane = nullptr;
 OBJModel* fence = nullptr;
 Texture2D* shellTexture = nullptr;
 Font font;
 Water water;
-int points = 0;
 float fps = 0.0f;
 
 bool wireframe = false;
 bool showFps = false;
 bool magFilterNearest = true;
 bool minFilterNearest = true;
+bool viewCulling = true;

@@ -5,25 +5,25 @@
 
 #include "text_sound/Font.h"
 #include "world/Water.h"
+#include "world/World.h"
 
 class Camera;
 class Character;
 class OBJModel;
 class Texture2D;
 
-extern Character* player;
 extern Camera* camera;
 extern OBJModel* grassPlane;
 extern OBJModel* fence;
 extern Texture2D* shellTexture;
 extern Font font;
 extern Water water;
-extern int points;
 extern float fps;
 
-// Render switches flipped by the function keys (viewCulling lives with the
-// camera).
+// Render switches flipped by the function keys.
 extern bool wireframe;
 extern bool showFps;
 extern bool magFilterNearest;
 extern bool minFilterNearest;
+// When false, every object counts as seen by the camera.
+extern bool viewCulling;

@@ -41,6 +41,7 @@ void drawScene() {
         }
     }
 
+    camera->setCulling(viewCulling);
     Singleton<ObjectList>::getInstance()->draw(camera);
     water.draw();
 }

@@ -3,7 +3,7 @@
 #include "assets/MD2Animation.h"
 #include "assets/MD2ModelData.h"
 #include "assets/Model.h"
-#include "world/Updateable.h"
+#include "core/Updateable.h"
 
 #include <map>
 #include <memory>

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-bool viewCulling = true;
-
 namespace {
 const float EYE_HEIGHT = 120.0f;
 const float VIEW_DEPTH = 450.0f;
@@ -11,10 +9,12 @@ const float VIEW_DEPTH = 450.0f;
 
 Camera::Camera() : position(0.0f, 0.0f), yaw(0.0f), pitch(0.0f) {}
 
-Vector3 Camera::getEyePosition() const { return Vector3(position.x, EYE_HEIGHT, position.y); }
+Vector3 Camera::getEyePosition() const {
+    return Vector3(position.x, EYE_HEIGHT, position.y);
+}
 
 bool Camera::isVisible(const Vector2& point, float radius) const {
-    if (!viewCulling) {
+    if (!culling) {
         return true;
     }
     float r = static_cast<float>(yaw / 180.0 * 3.14159f);

@@ -3,9 +3,6 @@
 #include "core/Vector2.h"
 #include "core/Vector3.h"
 
-// When false, every object counts as visible (toggled by F6).
-extern bool viewCulling;
-
 // The third-person viewpoint: a ground position with yaw and pitch; the eye
 // always stands 120 units above the ground.
 class Camera {
@@ -18,6 +15,8 @@ public:
     void setPitch(float degrees) { pitch = degrees; }
     float getYaw() const { return yaw; }
     float getPitch() const { return pitch; }
+    // With culling off every point counts as visible.
+    void setCulling(bool on) { culling = on; }
     const Vector2& getPosition() const { return position; }
 
     Vector3 getEyePosition() const;
@@ -30,4 +29,5 @@ private:
     Vector2 position;
     float yaw;
     float pitch;
+    bool culling = true;
 };

@@ -4,8 +4,8 @@
 #include "core/Vector3.h"
 #include "world/Collider.h"
 #include "world/Destroyable.h"
-#include "world/Drawable.h"
-#include "world/Updateable.h"
+#include "core/Drawable.h"
+#include "core/Updateable.h"
 
 #include <string>
 

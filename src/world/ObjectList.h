@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/Singleton.h"
-#include "world/Drawable.h"
-#include "world/Updateable.h"
+#include "core/Drawable.h"
+#include "core/Updateable.h"
 
 #include <list>
 

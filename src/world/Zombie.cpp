@@ -1,12 +1,12 @@
 #include "world/Zombie.h"
 
-#include "app/Globals.h"
 #include "assets/MD2Model.h"
 #include "combat/PistolPowerup.h"
 #include "combat/ShotgunPowerup.h"
 #include "core/Random.h"
 #include "world/Character.h"
 #include "world/ObjectList.h"
+#include "world/World.h"
 
 #include <cmath>
 #include <iostream>

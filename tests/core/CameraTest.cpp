@@ -6,8 +6,6 @@ namespace {
 
 class CameraTest : public ::testing::Test {
 protected:
-    void SetUp() override { viewCulling = true; }
-    void TearDown() override { viewCulling = true; }
     Camera camera; // at (0, 0), yaw 0: looking along (0, -1)
 };
 
@@ -49,7 +47,7 @@ TEST_F(CameraTest, BandFollowsPositionAndYaw) {
 }
 
 TEST_F(CameraTest, CullingSwitchedOffShowsEverything) {
-    viewCulling = false;
+    camera.setCulling(false);
     EXPECT_TRUE(camera.isVisible(Vector2(0.0f, 10.0f), 0.0f));
     EXPECT_TRUE(camera.isVisible(Vector2(0.0f, -5000.0f), 50.0f));
 }

@@ -11,10 +11,7 @@ namespace {
 
 class ObjectListTest : public ::testing::Test {
 public:
-    void TearDown() override {
-        list.clear();
-        viewCulling = true;
-    }
+    void TearDown() override { list.clear(); }
 
     WorldProbe* add(const std::string& name, Vector2 at = Vector2(), float radius = 0.0f) {
         auto* p = new WorldProbe(name, at, radius, false, false, &journal);
@@ -121,8 +118,9 @@ TEST_F(ObjectListTest, ObjectScheduledInTheCollisionStepMissesThatFramesUpdate) 
     add("victim", Vector2(0.5f, 0.0f), 1.0f);
     list.update(0.1f);
     std::vector<std::string> j = take();
-    EXPECT_EQ(j, (std::vector<std::string>{"collide striker with victim", "collide victim with striker",
-                                          "delete victim", "update striker"}));
+    EXPECT_EQ(
+        j, (std::vector<std::string>{"collide striker with victim", "collide victim with striker",
+                                     "delete victim", "update striker"}));
 }
 
 TEST_F(ObjectListTest, ObjectAddedDuringCollisionsIsUpdatedButNotCollidedThatFrame) {
@@ -143,8 +141,9 @@ TEST_F(ObjectListTest, ObjectAddedDuringCollisionsIsUpdatedButNotCollidedThatFra
     list.add(new Spawner(this, &journal));
     add("partner", Vector2(), 5.0f);
     list.update(0.1f);
-    EXPECT_EQ(take(), (std::vector<std::string>{"collide spawner with partner", "collide partner with spawner",
-                                               "update spawner", "update partner", "update drop"}));
+    EXPECT_EQ(take(), (std::vector<std::string>{"collide spawner with partner",
+                                                "collide partner with spawner", "update spawner",
+                                                "update partner", "update drop"}));
 }
 
 TEST_F(ObjectListTest, DrawsOnlyWhatTheCameraBandHolds) {
@@ -155,7 +154,7 @@ TEST_F(ObjectListTest, DrawsOnlyWhatTheCameraBandHolds) {
     add("far-side", Vector2(900.0f, -200.0f));
     list.draw(&camera);
     EXPECT_EQ(take(), (std::vector<std::string>{"draw near", "draw far-side"}));
-    viewCulling = false;
+    camera.setCulling(false);
     list.draw(&camera);
     EXPECT_EQ(take().size(), 4u);
 }

@@ -1,0 +1,4 @@
+#include "world/World.h"
+
+Character* player = nullptr;
+int points = 0;
