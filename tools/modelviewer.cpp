@@ -16,11 +16,15 @@
 // weapon, shotgun). The viewer runs in GAMEDIR (default: the current
 // folder), where the game finds res/.
 
+#include "app/Renderer.h"
+#include "app/Scene.h"
 #include "app/StartUp.h"
 #include "assets/MD2Model.h"
 #include "assets/OBJModel.h"
 #include "assets/Texture2D.h"
 #include "assets/Texture2DManager.h"
+#include "core/Heading.h"
+#include "text_sound/Font.h"
 
 #include <SDL.h>
 #include <SDL_opengl.h>
@@ -45,7 +49,6 @@
 namespace {
 
 const int kWidth = 1024, kHeight = 768;
-const float kPi = 3.14159f;
 
 // How the game places each model: its lift above the ground and its scale
 // (the model's third axis is up), and what it draws with it.
@@ -140,26 +143,7 @@ struct Scenery {
         fence.load("res/fence.obj", false);
     }
     void drawGround() { grass.draw(); }
-    void drawFenceRing() {
-        for (int row = 0; row < 4; ++row) {
-            for (int k = -2; k <= 4; ++k) {
-                glPushMatrix();
-                float along = 123.0f * k;
-                if (row == 0)
-                    glTranslatef(400, 0, along);
-                if (row == 1)
-                    glTranslatef(along, 0, 400);
-                if (row == 2)
-                    glTranslatef(-400, 0, along);
-                if (row == 3)
-                    glTranslatef(along, 0, -400);
-                if (row % 2)
-                    glRotatef(90, 0, 1, 0);
-                fence.draw();
-                glPopMatrix();
-            }
-        }
-    }
+    void drawFenceRing() { ::drawFenceRing(fence); }
 };
 
 void openWindow() {
@@ -289,10 +273,10 @@ void sheet(const std::string& out, const std::string& name, int columns) {
         float radius =
             0.5f * std::sqrt((hi[0] - lo[0]) * (hi[0] - lo[0]) + (hi[1] - lo[1]) * (hi[1] - lo[1]) +
                              (hi[2] - lo[2]) * (hi[2] - lo[2]));
-        const float fov = 30.0f, distance = radius / std::sin(fov / 2 * kPi / 180);
+        const float fov = 30.0f, distance = radius / std::sin(radians(fov / 2));
         // From in front and to the figure's right, 35 degrees down, as the
         // game's camera looks down on the field.
-        const float elevation = 35 * kPi / 180, azimuth = 35 * kPi / 180;
+        const float elevation = radians(35), azimuth = radians(35);
         float eye[3] = {centre[0] + distance * std::cos(elevation) * std::sin(azimuth),
                         centre[1] + distance * std::sin(elevation),
                         centre[2] - distance * std::cos(elevation) * std::cos(azimuth)};
@@ -339,11 +323,7 @@ void beginGameView(float grey, float yaw, float x, float y, float z) {
     glViewport(0, 0, kWidth, kHeight);
     glClearColor(grey, grey, grey * 1.2f, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1024.0 / 768.0, 0.1, 600.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    useGamePerspective();
     glRotatef(35, 1, 0, 0);
     glRotatef(yaw, 0, 1, 0);
     glTranslatef(-x, -y, -z);
@@ -355,11 +335,11 @@ void scene(const std::string& out, float heading) {
     Scenery scenery;
     Figure player("character"), zombie("zombie"), tree("banana"), stone("GraveStone"),
         pickup("shotgun");
-    const float px = 0, pz = -30;
-    float r = heading * kPi / 180;
-    float cx = px - std::sin(r) * 90, cz = pz + std::cos(r) * 90;
+    const float px = FIGURE_START.x, pz = FIGURE_START.y;
+    // 90 units behind the figure, as the game's camera follows it.
+    const Vector2 eye = FIGURE_START - headingDirection(heading) * 90.0f;
 
-    beginGameView(0.0f, heading, cx, 120, cz);
+    beginGameView(0.0f, heading, eye.x, 120, eye.y);
     glEnable(GL_FOG);
     glEnable(GL_DEPTH_TEST);
     scenery.drawGround();
@@ -368,10 +348,9 @@ void scene(const std::string& out, float heading) {
     // The objects in the game's list order: player, tree, grave stones, then
     // zombies and a pick-up as play brings them.
     player.draw(px, pz, heading, 0, 1, 0);
-    tree.draw(0, 0, 0, 3, 4, 0.5f);
-    for (float sx : {200.0f, -200.0f})
-        for (float sz : {200.0f, -200.0f})
-            stone.draw(sx, sz, 0, 0, 0, 0);
+    tree.draw(TREE_PLACE.x, TREE_PLACE.y, 0, 3, 4, 0.5f);
+    for (const GraveStonePlace& g : GRAVE_STONES)
+        stone.draw(g.at.x, g.at.y, 0, 0, 0, 0);
     struct Walker {
         float x, z;
         int frame;
@@ -380,8 +359,7 @@ void scene(const std::string& out, float heading) {
     const Walker walkers[] = {
         {-55, -150, 2}, {40, -210, 11}, {10, -85, 18}, {110, -150, 28}, {-150, -260, 6}};
     for (const Walker& w : walkers) {
-        float dx = px - w.x, dz = pz - w.z;
-        float h = std::atan2(dz, dx) * 180 / kPi + 90; // the zombie faces the player
+        float h = headingTowards(Vector2(px - w.x, pz - w.z)); // the zombie faces the player
         zombie.draw(w.x, w.z, h, w.frame, w.frame, 0);
     }
     pickup.draw(-35, -95, 30, 0, 0, 0);
@@ -417,11 +395,7 @@ void pictures(const std::string& out) {
     glViewport(0, 0, kWidth, kHeight);
     glClearColor(0.16f, 0.17f, 0.2f, 1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0, kWidth, 0, kHeight);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    useWindowPixels();
     glDisable(GL_LIGHTING);
     glDisable(GL_FOG);
     glDisable(GL_DEPTH_TEST);
@@ -474,7 +448,7 @@ void interactive(const std::string& name) {
         distance *= 1.0f + (keys[SDLK_DOWN] ? dt : 0.0f) - (keys[SDLK_UP] ? dt : 0.0f);
         figure.model->update(dt * 5.0f); // five keyframes a second, as the game plays them
 
-        float y = yaw * kPi / 180;
+        float y = radians(yaw);
         beginGameView(0.17f, yaw, -std::sin(y) * distance, distance * 0.7f + 20,
                       std::cos(y) * distance);
         scenery.drawGround();

@@ -21,11 +21,7 @@ const float SHELL_HEIGHT = 70.0f;
 
 void drawWeaponInfo(int rounds, int clips, const std::string& weaponName) {
     // The scene's projection is done with for this frame; it is not kept.
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0, 1024, 0, 768);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    useWindowPixels();
 
     glColor3f(1.0f, 0.0f, 0.0f);
     print(font, 10, 100, "%s", weaponName.c_str());

@@ -1,4 +1,5 @@
 #include "app/MainLoop.h"
+#include "core/Heading.h"
 
 #include "app/Controls.h"
 #include "app/FrameTimer.h"
@@ -34,9 +35,7 @@ void placeCamera() {
     if (player == nullptr || camera == nullptr) {
         return;
     }
-    double a = player->getHeading() * 3.14159f / 180.0;
-    Vector2 d(static_cast<float>(std::sin(a)), static_cast<float>(-std::cos(a)));
-    Vector2 p = player->getPosition() - d * 90.0f;
+    Vector2 p = player->getPosition() - headingDirection(player->getHeading()) * 90.0f;
     camera->setPosition(p);
     camera->setYaw(player->getHeading());
     camera->setPitch(player->getPitch());

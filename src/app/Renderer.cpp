@@ -18,8 +18,15 @@ void drawScene() {
     grassPlane->draw();
     glPopMatrix();
 
-    // Four rows of seven segments on the +-400 square, row by row; the rows
-    // along z are turned a quarter.
+    drawFenceRing(*fence);
+
+    camera->setCulling(viewCulling);
+    Singleton<ObjectList>::getInstance()->draw(camera);
+    water.draw();
+}
+
+void drawFenceRing(OBJModel& segment) {
+    // Row by row, each at its fixed coordinate.
     struct FenceRow {
         float x, z;  // the row's fixed coordinate, the other one is zero
         bool alongX; // segments step along x (and are turned) or along z
@@ -36,14 +43,10 @@ void drawScene() {
             } else {
                 glTranslatef(row.x, 0.0f, spacing * k);
             }
-            fence->draw();
+            segment.draw();
             glPopMatrix();
         }
     }
-
-    camera->setCulling(viewCulling);
-    Singleton<ObjectList>::getInstance()->draw(camera);
-    water.draw();
 }
 
 void renderFrame() {
@@ -64,11 +67,7 @@ void drawFrame() {
     glClearDepth(1.0);
     glDepthFunc(GL_LEQUAL);
 
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1024.0 / 768.0, 0.1, 600.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    useGamePerspective();
 
     // Without a camera (scene creation failed) only the empty frame is shown.
     if (camera != nullptr) {
@@ -84,6 +83,14 @@ void drawFrame() {
     Singleton<Quillmere::Physics::ParticleSystem>::getInstance()->draw();
 
     drawPlayerHud();
+}
+
+void useGamePerspective() {
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, 1024.0 / 768.0, 0.1, 600.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
 }
 
 void drawPlayerHud() {

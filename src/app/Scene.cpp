@@ -12,19 +12,24 @@
 #include <exception>
 #include <string>
 
+const Vector2 FIGURE_START(0.0f, -30.0f);
+const Vector2 TREE_PLACE(0.0f, 0.0f);
+const GraveStonePlace GRAVE_STONES[4] = {{Vector2(200.0f, 200.0f), 15.0f},
+                                         {Vector2(-200.0f, 200.0f), 10.0f},
+                                         {Vector2(-200.0f, -200.0f), 15.0f},
+                                         {Vector2(200.0f, -200.0f), 10.0f}};
+
 void createScene() {
     ObjectList* objects = Singleton<ObjectList>::getInstance();
     // Each object joins the list as soon as it exists, so a later one that
     // cannot be built leaves the earlier ones in place.
-    player = new Character(Vector2(0.0f, -30.0f));
+    player = new Character(FIGURE_START);
     objects->add(player);
     camera = new Camera();
-    objects->add(new Tree(Vector2(0.0f, 0.0f)));
-    // One grave stone in each quarter; opposite stones share an interval.
-    objects->add(new SpawnPoint(Vector2(200.0f, 200.0f), 15.0f));
-    objects->add(new SpawnPoint(Vector2(-200.0f, 200.0f), 10.0f));
-    objects->add(new SpawnPoint(Vector2(-200.0f, -200.0f), 15.0f));
-    objects->add(new SpawnPoint(Vector2(200.0f, -200.0f), 10.0f));
+    objects->add(new Tree(TREE_PLACE));
+    for (const GraveStonePlace& stone : GRAVE_STONES) {
+        objects->add(new SpawnPoint(stone.at, stone.interval));
+    }
 }
 
 void createSceneOrEnd(bool progress) {

@@ -3,6 +3,18 @@
 // Exit status when no player figure or no camera could be created.
 const int SCENE_FAILURE_STATUS = 121;
 
+#include "core/Vector2.h"
+
+// Where the scene puts its figures on the ground.
+extern const Vector2 FIGURE_START;
+extern const Vector2 TREE_PLACE;
+// One grave stone in each quarter; opposite stones share an interval.
+struct GraveStonePlace {
+    Vector2 at;
+    float interval;
+};
+extern const GraveStonePlace GRAVE_STONES[4];
+
 // Populates the world and sets the player figure and the camera.
 void createScene();
 

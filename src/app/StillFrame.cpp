@@ -1,8 +1,8 @@
 #include "app/StillFrame.h"
 
-#include <SDL_opengl.h>
+#include "text_sound/Font.h"
 
-#include <GL/glu.h>
+#include <SDL_opengl.h>
 
 namespace {
 
@@ -17,14 +17,6 @@ const int HEIGHT = 768;
 const int KEPT_SIDE = 1024;
 GLuint keptTexture = 0;
 bool frameKept = false;
-
-void windowPixelProjection() {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluOrtho2D(0, WIDTH, 0, HEIGHT);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
 
 } // namespace
 
@@ -48,7 +40,7 @@ void drawKeptFrame() {
     if (!frameKept) {
         return;
     }
-    windowPixelProjection();
+    useWindowPixels();
     glPushAttrib(GL_ENABLE_BIT | GL_TEXTURE_BIT | GL_CURRENT_BIT);
     glDisable(GL_LIGHTING);
     glDisable(GL_DEPTH_TEST);
@@ -78,7 +70,7 @@ void forgetKeptFrame() {
 }
 
 void drawMessageBand() {
-    windowPixelProjection();
+    useWindowPixels();
     glPushAttrib(GL_ENABLE_BIT | GL_CURRENT_BIT | GL_COLOR_BUFFER_BIT);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_LIGHTING);

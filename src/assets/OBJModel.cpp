@@ -33,12 +33,10 @@ void OBJModel::draw() {
         // Asked on every draw: the cache answers from its map once loaded.
         // A material without a colour map keeps whatever is bound rather
         // than asking for the folder itself.
-        if (!m.colorMapFileName.empty() && missingColorMaps.count(m.colorMapFileName) == 0) {
+        if (!m.colorMapFileName.empty()) {
             Texture2D* texture = Texture2DManager::getInstance()->load("res/" + m.colorMapFileName);
             if (texture) {
                 texture->bind();
-            } else {
-                missingColorMaps.insert(m.colorMapFileName);
             }
         }
 

@@ -4,7 +4,6 @@
 #include "assets/Model.h"
 #include "assets/OBJModelData.h"
 
-#include <set>
 #include <string>
 #include <vector>
 
@@ -33,7 +32,4 @@ private:
     OBJModelData data;
     // Each mesh's triangles, cut into pieces to draw, made on the first draw.
     std::vector<IndexPieces> meshPieces;
-    // Colour maps that failed once; the cache would try them again, and
-    // report them anew, on every draw of every mesh.
-    std::set<std::string> missingColorMaps;
 };

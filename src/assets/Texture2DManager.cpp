@@ -14,10 +14,13 @@ Texture2D* Texture2DManager::load(const std::string& fileName) {
     if (texture != nullptr) {
         return texture;
     }
+    if (failed.count(fileName) != 0) {
+        return nullptr;
+    }
     texture = new Texture2D(fileName, 0);
-    // Nothing is kept of a failure: the next call tries the file again.
     if (texture->failed()) {
         delete texture;
+        failed.insert(fileName);
         return nullptr;
     }
     registerObject(texture->getName(), texture);

@@ -1,4 +1,5 @@
 #include "combat/Projectile.h"
+#include "core/Heading.h"
 
 #include "physics/ParticleEmitter.h"
 #include "physics/ParticleSystem.h"
@@ -12,8 +13,7 @@ Projectile::Projectile(const Vector2& position, float heading, float speed, floa
                        float damage)
     : MovingObject(position, Vector3(0.1f, 0.1f, 0.1f), 0.0f, "res/weapon"), speed(speed),
       damage(damage), lifetime(lifetime) {
-    float a = heading * 3.14159f / 180.0f;
-    velocity = Vector2(std::sin(a), -std::cos(a)) * speed;
+    velocity = headingDirection(heading) * speed;
 }
 
 void Projectile::update(float dt) {

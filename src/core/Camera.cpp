@@ -1,4 +1,5 @@
 #include "core/Camera.h"
+#include "core/Heading.h"
 
 #include <cmath>
 
@@ -17,8 +18,7 @@ bool Camera::isVisible(const Vector2& point, float radius) const {
     if (!culling) {
         return true;
     }
-    float r = static_cast<float>(yaw / 180.0 * 3.14159f);
-    Vector2 vd(static_cast<float>(std::sin(r)), static_cast<float>(-std::cos(r)));
+    const Vector2 vd = headingDirection(yaw);
     Vector2 p = position;
     if (dot(vd, point - p) < radius) {
         return false;

@@ -19,7 +19,7 @@ namespace Physics {
 
 ParticleSystem::ParticleSystem()
     : particles(new std::list<Particle*>()), forces(new std::list<Force*>()),
-      emitters(new std::list<ParticleEmitter*>()), drag(0.3f), textureMissing(false) {}
+      emitters(new std::list<ParticleEmitter*>()), drag(0.3f) {}
 
 ParticleSystem::~ParticleSystem() {
     delete particles;
@@ -98,13 +98,7 @@ void ParticleSystem::draw() {
     getClock()->tick();
     update();
 
-    // A picture that failed once is not asked for again: the cache would try
-    // the file and report it anew every frame.
-    Texture2D* texture = nullptr;
-    if (!textureMissing) {
-        texture = Texture2DManager::getInstance()->load("res/Particle.tga");
-        textureMissing = texture == nullptr;
-    }
+    Texture2D* texture = Texture2DManager::getInstance()->load("res/Particle.tga");
     // Without the picture the squares are drawn plain, not with whatever
     // texture happens to be bound.
     bool plain = texture == nullptr && glIsEnabled(GL_TEXTURE_2D);

@@ -63,7 +63,6 @@ private:
     Vector3f wind;
     Vector3f gravity;
     float drag; // fraction of the velocity lost per clock second
-    bool textureMissing;
 };
 
 } // namespace Physics

@@ -171,9 +171,20 @@ void beginScreenProjection() {
     glGetIntegerv(GL_VIEWPORT, viewport);
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
-    glLoadIdentity();
-    gluOrtho2D(viewport[0], viewport[2], viewport[1], viewport[3]);
+    loadPixelProjection(viewport[0], viewport[1], viewport[2], viewport[3]);
     glPopAttrib();
+}
+
+void loadPixelProjection(GLint left, GLint bottom, GLint right, GLint top) {
+    glLoadIdentity();
+    gluOrtho2D(left, right, bottom, top);
+}
+
+void useWindowPixels() {
+    glMatrixMode(GL_PROJECTION);
+    loadPixelProjection(0, 0, 1024, 768);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
 }
 
 void endScreenProjection() {

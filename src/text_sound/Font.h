@@ -38,3 +38,12 @@ void buildGlyph(FT_Face face, char c, GLuint listBase, GLuint* textures);
 // stack; endScreenProjection pops it. Neither changes the matrix mode.
 void beginScreenProjection();
 void endScreenProjection();
+
+// Loads a projection of window pixels into the current matrix, from
+// (left, bottom) to (right, top).
+void loadPixelProjection(GLint left, GLint bottom, GLint right, GLint top);
+
+// The whole 1024 x 768 window in pixels for the projection, with an identity
+// model-view; leaves the matrix mode at model-view. What the display and the
+// messages over a still frame draw under.
+void useWindowPixels();

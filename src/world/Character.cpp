@@ -1,4 +1,5 @@
 #include "world/Character.h"
+#include "core/Heading.h"
 
 #include "assets/MD2Model.h"
 #include "combat/Pistol.h"
@@ -28,9 +29,9 @@ Character::~Character() {
 
 void Character::update(float dt) {
     velocity = Vector2(0.0f, 0.0f);
-    float h = heading * 3.14159f / 180.0f;
-    Vector2 forward(std::sin(h), -std::cos(h));
-    Vector2 right(std::cos(h), std::sin(h));
+    const Vector2 forward = headingDirection(heading);
+    // A quarter turn clockwise, seen from above.
+    const Vector2 right(-forward.y, forward.x);
     if (movement & FORWARD) {
         velocity += forward * SPEED;
     } else if (movement & BACKWARD) {

@@ -5,7 +5,6 @@
 #include <SDL_opengl.h>
 
 #include <memory>
-#include <set>
 #include <stdexcept>
 
 Object::Object(const Vector2& position, const Vector3& scale, float heightOffset,
@@ -23,18 +22,15 @@ Object::Object(const Vector2& position, const Vector3& scale, float heightOffset
         // is at fault.
         throw std::runtime_error(modelFile + ": " + e.what());
     }
-    // Shots and zombies are made again and again from the same files: a skin
-    // that failed once is not tried, and reported, anew for each of them.
-    static std::set<std::string> missingSkins;
     const std::string skinFile = modelName + ".tga";
-    if (missingSkins.count(skinFile) == 0 && !loaded->loadTexture(skinFile)) {
-        missingSkins.insert(skinFile);
-    }
+    loaded->loadTexture(skinFile);
     loaded->setTexture(skinFile);
     model = loaded.release();
 }
 
-Object::~Object() { delete model; }
+Object::~Object() {
+    delete model;
+}
 
 void Object::draw(Camera* /*camera*/) {
     glEnable(GL_DEPTH_TEST);
@@ -55,7 +51,9 @@ void Object::draw(Camera* /*camera*/) {
     glDisable(GL_DEPTH_TEST);
 }
 
-const Vector2& Object::getLastPosition() { return position; }
+const Vector2& Object::getLastPosition() {
+    return position;
+}
 
 void Object::update(float dt) {
     Destroyable::update(dt);

@@ -1,4 +1,5 @@
 #include "world/Zombie.h"
+#include "core/Heading.h"
 
 #include "assets/MD2Model.h"
 #include "combat/PistolPowerup.h"
@@ -43,7 +44,7 @@ void Zombie::steer() {
         return;
     }
     Vector2 dir = toFigure.normalized();
-    heading = std::atan2(dir.y, dir.x) * 180.0f / 3.14159f + 90.0f;
+    heading = headingTowards(dir);
     velocity = dir * (running ? RUN_SPEED : WALK_SPEED);
 }
 

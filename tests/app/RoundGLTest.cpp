@@ -1,5 +1,6 @@
 // The end of a round and the start of the next, as the frame loop plays them.
 
+#include "core/Heading.h"
 #include "support/Frame.h"
 #include "support/GameDirGLTest.h"
 #include "support/TestFiles.h"
@@ -146,7 +147,7 @@ TEST_F(RoundGLTest, ZombiesFinishASurvivorWhoWalksIntoThemThreeRoundsInARow) {
             }
             if (nearest != nullptr) {
                 Vector2 d = nearest->getPosition() - player->getPosition();
-                player->setHeading(std::atan2(d.x, -d.y) * 180.0f / 3.14159f);
+                player->setHeading(headingTowards(d));
                 player->moveForward();
             }
             playFrame(0.1f);

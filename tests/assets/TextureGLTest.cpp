@@ -348,18 +348,22 @@ TEST_F(TextureGLTest, CacheMakesOneTexturePerNameAndReadsTheFileOnce) {
     EXPECT_EQ(cache.size(), 2u);
 }
 
-TEST_F(TextureGLTest, CacheGivesNullForAFailedFileAndTriesAgainEveryCall) {
+TEST_F(TextureGLTest, CacheGivesNullForAFailedFileAndReportsItOnce) {
     Texture2DManager cache;
     std::string path = dir + "/late.tga";
-    for (int call = 0; call < 2; ++call) {
+    for (int call = 0; call < 3; ++call) {
+        SCOPED_TRACE("call " + std::to_string(call));
         ::testing::internal::CaptureStderr();
         EXPECT_EQ(cache.load(path), nullptr);
-        EXPECT_EQ(::testing::internal::GetCapturedStderr(), errorLines(path, "Couldn't open file"));
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  call == 0 ? errorLines(path, "Couldn't open file") : "");
         EXPECT_EQ(cache.size(), 0u);
+        // A file that turns up later stays refused for the run: the figures
+        // and materials that asked drew without it.
+        writeFile(path, uniformTga(2, 2));
     }
-    // A file that turns up later is found by the next call.
-    writeFile(path, uniformTga(2, 2));
-    EXPECT_NE(cache.load(path), nullptr);
+    // Another name is tried afresh.
+    EXPECT_NE(cache.load(file("other.tga", uniformTga(2, 2))), nullptr);
     EXPECT_EQ(cache.size(), 1u);
 }
 

@@ -173,7 +173,7 @@ TEST_F(ProjectileGLTest, APistolShotFliesOneSecondAndSlidesAlongTheFence) {
 
 TEST_F(ProjectileGLTest, DrawsAYellowColumnTwentyTallAndRestoresTheState) {
     // Seen level from 100 units away, the column stands over its ground point.
-    useGameLens();
+    useGamePerspective();
     glTranslatef(0.0f, 0.0f, -100.0f);
     glEnable(GL_TEXTURE_2D);
     glEnable(GL_LIGHTING);

@@ -1,4 +1,5 @@
 #include "support/GLContext.h"
+#include "app/Renderer.h"
 
 #include <SDL.h>
 #include <SDL_opengl.h>
@@ -47,12 +48,4 @@ std::array<unsigned char, 4> GLTest::readPixel(int x, int y) {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
     return rgba;
-}
-
-void GLTest::useGameLens() {
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45.0, 1024.0 / 768.0, 0.1, 600.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+// The game's lens, for tests that look as the game does.
+#include "app/Renderer.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
@@ -20,8 +23,4 @@ protected:
 
     // The RGBA bytes at window pixel (x, y), y counted from the bottom.
     static std::array<unsigned char, 4> readPixel(int x, int y);
-
-    // The game's lens: a 45-degree perspective out to 600 units, with an
-    // identity modelview matrix to place the eye on.
-    static void useGameLens();
 };

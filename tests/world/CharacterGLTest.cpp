@@ -127,7 +127,7 @@ TEST_F(CharacterGLTest, DrawsItselfAndThePistolAtItsPlaceAndHeading) {
     Camera camera;
     auto render = [&](const std::function<void()>& draw) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        useGameLens();
+        useGamePerspective();
         glRotatef(35.0f, 1.0f, 0.0f, 0.0f);
         glTranslatef(-40.0f, -120.0f, -(-30.0f + 90.0f));
         draw();

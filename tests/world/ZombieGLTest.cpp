@@ -222,7 +222,7 @@ TEST_F(SpawnPointGLTest, TheNewZombieIsDrawnInTheFrameItRose) {
     objects()->add(stone);
     auto litPixels = [&] {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        useGameLens();
+        useGamePerspective();
         glRotatef(35.0f, 1.0f, 0.0f, 0.0f);
         glTranslatef(0.0f, -120.0f, -90.0f);
         objects()->draw(&camera);
