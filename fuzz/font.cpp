@@ -17,8 +17,8 @@ namespace {
 // The loader takes a path: each input is written to one scratch file.
 std::string scratchFile() {
     const char* dir = std::getenv("TMPDIR");
-    std::string path = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") +
-                       "/fuzz_font." + std::to_string(getpid()) + ".ttf";
+    std::string path = std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/fuzz_font." +
+                       std::to_string(getpid()) + ".ttf";
     return path;
 }
 

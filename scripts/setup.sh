@@ -6,6 +6,8 @@ set -euo pipefail
 PACKAGES=(
   # toolchain
   cmake g++ make pkg-config clang libclang-rt-14-dev
+  # the house style, checked by the test command
+  clang-format
   # the libraries the game calls
   libsdl1.2-dev libsdl-mixer1.2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libglew-dev libfreetype-dev libx11-dev

@@ -9,6 +9,7 @@ quick=0
 [ "${1:-}" = "--quick" ] && quick=1
 
 "$ROOT/scripts/setup.sh"
+"$ROOT/scripts/check-style.sh"
 
 run_suite() {
   local dir=$1

@@ -6,8 +6,12 @@ namespace {
 IClock* globalClock = nullptr;
 }
 
-void setClock(IClock* clock) { globalClock = clock; }
+void setClock(IClock* clock) {
+    globalClock = clock;
+}
 
-IClock* getClock() { return globalClock; }
+IClock* getClock() {
+    return globalClock;
+}
 
 } // namespace Quillmere

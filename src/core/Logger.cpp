@@ -2,4 +2,6 @@
 
 #include <iostream>
 
-void Logger::log(const std::string& message, int /*level*/) { std::cout << message << std::endl; }
+void Logger::log(const std::string& message, int /*level*/) {
+    std::cout << message << std::endl;
+}

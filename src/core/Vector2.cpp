@@ -8,13 +8,21 @@ Vector2& Vector2::operator=(Vector2 other) {
     return *this;
 }
 
-Vector2 Vector2::operator+(const Vector2& b) const { return Vector2(x + b.x, y + b.y); }
+Vector2 Vector2::operator+(const Vector2& b) const {
+    return Vector2(x + b.x, y + b.y);
+}
 
-Vector2 Vector2::operator-(const Vector2& b) const { return Vector2(x - b.x, y - b.y); }
+Vector2 Vector2::operator-(const Vector2& b) const {
+    return Vector2(x - b.x, y - b.y);
+}
 
-Vector2 Vector2::operator*(float s) const { return Vector2(x * s, y * s); }
+Vector2 Vector2::operator*(float s) const {
+    return Vector2(x * s, y * s);
+}
 
-Vector2 Vector2::operator-() const { return Vector2(-x, -y); }
+Vector2 Vector2::operator-() const {
+    return Vector2(-x, -y);
+}
 
 Vector2& Vector2::operator+=(const Vector2& b) {
     x += b.x;
@@ -22,7 +30,9 @@ Vector2& Vector2::operator+=(const Vector2& b) {
     return *this;
 }
 
-float Vector2::length() const { return std::sqrt(x * x + y * y); }
+float Vector2::length() const {
+    return std::sqrt(x * x + y * y);
+}
 
 Vector2 Vector2::normalized() const {
     // A zero vector yields non-numbers; callers never normalise one.
@@ -30,6 +40,10 @@ Vector2 Vector2::normalized() const {
     return Vector2(x / l, y / l);
 }
 
-bool Vector2::isWithin(float distance) const { return length() <= distance; }
+bool Vector2::isWithin(float distance) const {
+    return length() <= distance;
+}
 
-float dot(const Vector2& a, const Vector2& b) { return a.x * b.x + a.y * b.y; }
+float dot(const Vector2& a, const Vector2& b) {
+    return a.x * b.x + a.y * b.y;
+}

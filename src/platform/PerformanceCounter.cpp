@@ -9,7 +9,9 @@ const int64_t FREQUENCY = 10000000;
 CounterSource overrideSource = nullptr;
 } // namespace
 
-int64_t performanceFrequency() { return FREQUENCY; }
+int64_t performanceFrequency() {
+    return FREQUENCY;
+}
 
 int64_t performanceCounter() {
     if (overrideSource != nullptr) {
@@ -20,6 +22,8 @@ int64_t performanceCounter() {
     return static_cast<int64_t>(ts.tv_sec) * FREQUENCY + ts.tv_nsec / 100;
 }
 
-void setPerformanceCounterSource(CounterSource source) { overrideSource = source; }
+void setPerformanceCounterSource(CounterSource source) {
+    overrideSource = source;
+}
 
 } // namespace platform

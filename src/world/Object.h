@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/Drawable.h"
+#include "core/Updateable.h"
 #include "core/Vector2.h"
 #include "core/Vector3.h"
 #include "world/Collider.h"
 #include "world/Destroyable.h"
-#include "core/Drawable.h"
-#include "core/Updateable.h"
 
 #include <string>
 

@@ -12,9 +12,9 @@ void separate(Object* a, Object* b) {
     float ra = a->getRadius();
     float rb = b->getRadius();
     // Half the distance between the two mid-move points, from b towards a.
-    Vector2 d = ((a->getPosition() + a->getLastPosition()) -
-                 (b->getPosition() + b->getLastPosition())) *
-                0.25f;
+    Vector2 d =
+        ((a->getPosition() + a->getLastPosition()) - (b->getPosition() + b->getLastPosition())) *
+        0.25f;
     float length = std::sqrt(d.x * d.x + d.y * d.y);
     float overlap = (ra + rb) - length;
     if (!(overlap > 0.0f)) {

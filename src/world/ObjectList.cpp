@@ -11,7 +11,9 @@ ObjectList::~ObjectList() {
     delete collisionHandler;
 }
 
-void ObjectList::add(Object* object) { objects.push_back(object); }
+void ObjectList::add(Object* object) {
+    objects.push_back(object);
+}
 
 void ObjectList::update(float dt) {
     collisionHandler->handle(objects);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/Singleton.h"
 #include "core/Drawable.h"
+#include "core/Singleton.h"
 #include "core/Updateable.h"
 
 #include <list>

@@ -11,7 +11,9 @@
 namespace {
 
 // The scanner keeps a pointer to its text: literals outlive it.
-TextScanner scan(const char* s) { return TextScanner(s, std::strlen(s)); }
+TextScanner scan(const char* s) {
+    return TextScanner(s, std::strlen(s));
+}
 
 } // namespace
 

@@ -1,7 +1,6 @@
 // The generator's own writers and geometry, checked against the game's
 // decoders where there is one.
 
-#include "assets/MD2Normals.h"
 #include "Assets.h"
 #include "Audio.h"
 #include "Canvas.h"
@@ -9,6 +8,7 @@
 #include "Mesh.h"
 #include "ObjFile.h"
 #include "Random.h"
+#include "assets/MD2Normals.h"
 
 #include "GeneratedRes.h"
 #include "assets/ImageBuffer.h"

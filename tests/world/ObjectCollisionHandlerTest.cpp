@@ -41,7 +41,8 @@ TEST_F(CollisionTest, FigureAndZombieFiftyApartPushEachOtherHalfTheOverlap) {
     EXPECT_EQ(figure->getPosition().y, 0.0f);
     // lastPosition is left alone by the push.
     EXPECT_EQ(figure->getLastPosition().x, 0.0f);
-    EXPECT_EQ(journal, (std::vector<std::string>{"collide figure with zombie", "collide zombie with figure"}));
+    EXPECT_EQ(journal, (std::vector<std::string>{"collide figure with zombie",
+                                                 "collide zombie with figure"}));
 }
 
 TEST_F(CollisionTest, SixtyApartDoNotTouch) {
@@ -91,8 +92,9 @@ TEST_F(CollisionTest, ImmovableOrNonSolidPairsOnlyReact) {
     EXPECT_EQ(dying->getPosition().x, 10.0f);
     EXPECT_EQ(pickup->getPosition().x, 200.0f);
     EXPECT_EQ(figure->getPosition().x, 220.0f);
-    EXPECT_EQ(journal, (std::vector<std::string>{"collide tree with dying", "collide dying with tree",
-                                                 "collide pickup with figure", "collide figure with pickup"}));
+    EXPECT_EQ(journal, (std::vector<std::string>{
+                           "collide tree with dying", "collide dying with tree",
+                           "collide pickup with figure", "collide figure with pickup"}));
 }
 
 TEST_F(CollisionTest, CoincidingCentresReactWithoutANonFinitePush) {
@@ -114,8 +116,8 @@ TEST_F(CollisionTest, PairsSeeThePositionsEarlierPairsLeft) {
     // a-b: |d| = 20, overlap 8, b to 48. b-c: d = (88 - 192) / 4, |d| = 26,
     // overlap 2, b back to 46. Unpushed, b-c would have been |d| = 28: no touch.
     EXPECT_FLOAT_EQ(b->getPosition().x, 46.0f);
-    EXPECT_EQ(journal, (std::vector<std::string>{"collide a with b", "collide b with a", "collide b with c",
-                                                 "collide c with b"}));
+    EXPECT_EQ(journal, (std::vector<std::string>{"collide a with b", "collide b with a",
+                                                 "collide b with c", "collide c with b"}));
 }
 
 TEST_F(CollisionTest, BoundaryKeepsEveryObjectInsideTheSquare) {

@@ -31,7 +31,9 @@ public:
 using ObjectGLTest = GLTest;
 using WaterGLTest = GLTest;
 
-float sinDegrees(double d) { return static_cast<float>(std::sin(d / 180.0 * 3.141592654)); }
+float sinDegrees(double d) {
+    return static_cast<float>(std::sin(d / 180.0 * 3.141592654));
+}
 
 } // namespace
 

@@ -125,11 +125,12 @@ Skeleton buildHumanoid(Mesh& mesh, const BodySpec& spec, const HumanoidLayout& L
 
     // Neck and head in one piece, the face forward.
     {
-        const Section sec[] = {
-            {41.0f, 1.35f, 1.35f, -0.2f}, {42.8f, 1.45f, 1.5f, -0.1f},  {43.7f, 1.9f, 1.95f, 0.15f},
-            {44.3f, 2.55f, 2.35f, 0.45f}, {45.2f, 2.85f, 2.55f, 0.45f}, {45.9f, 2.95f, 2.65f, 0.4f},
-            {46.5f, 3.0f, 2.75f, 0.38f},  {47.2f, 3.1f, 2.85f, 0.35f},  {48.1f, 3.1f, 2.9f, 0.3f},
-            {49.0f, 2.85f, 2.7f, 0.25f},  {49.7f, 2.2f, 2.1f, 0.2f},    {50.0f, 0.7f, 0.65f, 0.15f}};
+        const Section sec[] = {{41.0f, 1.35f, 1.35f, -0.2f}, {42.8f, 1.45f, 1.5f, -0.1f},
+                               {43.7f, 1.9f, 1.95f, 0.15f},  {44.3f, 2.55f, 2.35f, 0.45f},
+                               {45.2f, 2.85f, 2.55f, 0.45f}, {45.9f, 2.95f, 2.65f, 0.4f},
+                               {46.5f, 3.0f, 2.75f, 0.38f},  {47.2f, 3.1f, 2.85f, 0.35f},
+                               {48.1f, 3.1f, 2.9f, 0.3f},    {49.0f, 2.85f, 2.7f, 0.25f},
+                               {49.7f, 2.2f, 2.1f, 0.2f},    {50.0f, 0.7f, 0.65f, 0.15f}};
         const int n = int(sizeof sec / sizeof sec[0]);
         std::vector<Ring> rings;
         for (int i = 0; i < n; ++i) {
