@@ -4,6 +4,7 @@
 #include "app/Globals.h"
 #include "app/Round.h"
 #include "app/Scene.h"
+#include "app/StillFrame.h"
 #include "assets/OBJModel.h"
 #include "assets/Texture2DManager.h"
 #include "core/ClockHighDef.h"
@@ -82,6 +83,7 @@ void initGame() {
     fence->load("res/fence.obj", false);
 
     setUpFixedOpenGLState();
+    prepareKeptFrame();
 
     // A missing or broken font ends the game with one line saying which
     // file and why, not with an abort.

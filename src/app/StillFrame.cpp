@@ -20,16 +20,23 @@ bool frameKept = false;
 
 } // namespace
 
-void keepFrame() {
-    glPushAttrib(GL_TEXTURE_BIT);
-    if (keptTexture == 0) {
-        glGenTextures(1, &keptTexture);
-        glBindTexture(GL_TEXTURE_2D, keptTexture);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, KEPT_SIDE, KEPT_SIDE, 0, GL_RGB, GL_UNSIGNED_BYTE,
-                     nullptr);
+void prepareKeptFrame() {
+    if (keptTexture != 0) {
+        return;
     }
+    glPushAttrib(GL_TEXTURE_BIT);
+    glGenTextures(1, &keptTexture);
+    glBindTexture(GL_TEXTURE_2D, keptTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, KEPT_SIDE, KEPT_SIDE, 0, GL_RGB, GL_UNSIGNED_BYTE,
+                 nullptr);
+    glPopAttrib();
+}
+
+void keepFrame() {
+    prepareKeptFrame();
+    glPushAttrib(GL_TEXTURE_BIT);
     glBindTexture(GL_TEXTURE_2D, keptTexture);
     glCopyTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, 0, 0, WIDTH, HEIGHT);
     glPopAttrib();

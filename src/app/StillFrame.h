@@ -4,6 +4,10 @@
 // and shown again, frame after frame, for as long as the game is paused or a
 // round is over.
 
+// Makes the texture a kept frame goes into, once: at start-up, so that the
+// first pause or round's end costs nothing new.
+void prepareKeptFrame();
+
 // Copies the frame just drawn, before the message goes over it.
 void keepFrame();
 
