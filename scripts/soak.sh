@@ -4,8 +4,8 @@
 # report, a crash, a hang, a frame longer than a second after start-up, or
 # objects piling up. A run longer than a minute also plays the plain build
 # beside it, on a display of its own, and fails when its resident memory grows
-# more than 5 MB from minute 1 to the end (the sanitizers' own bookkeeping
-# would hide or fake a slow leak).
+# more than 5 MB from the start of round 4 (and minute 1) to the end (the
+# sanitizers' own bookkeeping would hide or fake a slow leak).
 #
 #   scripts/soak.sh [SECONDS] [--game EXE] [--memory-game EXE] [--out DIR]
 #
