@@ -2,9 +2,9 @@
 // coordinates and normals) beside tinyobjloader on the same file, and a
 // large MD2; each beside a bare read of the file, the floor.
 #include "assets/MD2Model.h"
-#include "assets/MD2Writer.h"
 #include "assets/MappedFile.h"
 #include "assets/OBJModel.h"
+#include "md2/MD2Writer.h"
 
 #include <benchmark/benchmark.h>
 #include <tiny_obj_loader.h>

@@ -3,14 +3,12 @@
 #include "assets/GLExtensions.h"
 #include "assets/ImageBuffer.h"
 #include "assets/ImageException.h"
+#include "assets/ImageTGASsse3.h"
+#include "platform/VectorUnits.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
 
 namespace {
 
@@ -65,6 +63,7 @@ struct Store16 {
 
 struct Store24 {
     const int* order;
+    bool ssse3; // whether many pixels at once may go through 16-byte shuffles
     void operator()(const unsigned char* in, unsigned char* out) const {
         out[order[0]] = in[0];
         out[order[1]] = in[1];
@@ -74,6 +73,7 @@ struct Store24 {
 
 struct Store32 {
     const int* order;
+    bool ssse3;
     void operator()(const unsigned char* in, unsigned char* out) const {
         out[order[0]] = in[0];
         out[order[1]] = in[1];
@@ -84,45 +84,16 @@ struct Store32 {
 
 // Moves many 3- or 4-byte pixels through the channel table: sixteen bytes
 // at a time where the processor can shuffle them, one pixel at a time for
-// the rest. Returns how many pixels the fast path took.
-#if defined(__x86_64__)
-// The byte shuffle that moves four pixels at once through the channel table.
-__attribute__((target("ssse3"))) __m128i pixelLanes(int size, const int* order) {
-    alignas(16) unsigned char lanes[16];
-    for (int i = 0; i < 16; ++i) {
-        lanes[i] = static_cast<unsigned char>(i);
-    }
-    for (int p = 0; p < 4; ++p) {
-        for (int c = 0; c < size; ++c) {
-            lanes[p * size + order[c]] = static_cast<unsigned char>(p * size + c);
-        }
-    }
-    return _mm_load_si128(reinterpret_cast<const __m128i*>(lanes));
-}
-
-__attribute__((target("ssse3"))) size_t shuffleSsse3(const unsigned char* in, unsigned char* out,
-                                                     size_t count, int size, const int* order) {
-    // Four pixels per step; with 3-byte pixels the last four bytes of each
-    // store are rewritten by the next step.
-    const __m128i mask = pixelLanes(size, order);
-    size_t done = 0;
-    while ((done * size) + 16 <= count * size) {
-        __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + done * size));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done * size), _mm_shuffle_epi8(v, mask));
-        done += 4;
-    }
-    return done;
-}
-#endif
-
+// the rest.
 void shufflePixels(const unsigned char* in, unsigned char* out, size_t count, int size,
-                   const int* order) {
+                   const int* order, bool ssse3) {
     size_t done = 0;
 #if defined(__x86_64__)
-    static const bool ssse3 = __builtin_cpu_supports("ssse3");
     if (ssse3) {
-        done = shuffleSsse3(in, out, count, size, order);
+        done = shuffleTgaPixelsSsse3(in, out, count, size, order);
     }
+#else
+    (void)ssse3;
 #endif
     in += done * size;
     out += done * size;
@@ -161,12 +132,12 @@ void decodeRaw(const unsigned char* in, int inBytes, unsigned char* out, size_t 
 
 void decodeRaw(const unsigned char* in, int, unsigned char* out, size_t pixelCount, int,
                Store24 store) {
-    shufflePixels(in, out, pixelCount, 3, store.order);
+    shufflePixels(in, out, pixelCount, 3, store.order, store.ssse3);
 }
 
 void decodeRaw(const unsigned char* in, int, unsigned char* out, size_t pixelCount, int,
                Store32 store) {
-    shufflePixels(in, out, pixelCount, 4, store.order);
+    shufflePixels(in, out, pixelCount, 4, store.order, store.ssse3);
 }
 
 // Repeats the pixel of Size bytes at out until bytes are filled, 24 bytes -
@@ -208,68 +179,6 @@ inline void repeatPixel(unsigned char* out, size_t bytes, int size, const unsign
     }
 }
 
-// Run-length packets of 3- or 4-byte pixels while both the file and the
-// picture have room for the largest packet and the whole 16-byte stores it
-// is made of, so that no packet needs a check of its own. Each packet's
-// header is read once and the next packet's place follows from its kind
-// alone, which the processor guesses right in all but noisy stretches.
-// Leaves in and out at the first packet it did not take.
-#if defined(__x86_64__)
-template <int Size>
-__attribute__((target("ssse3"))) void
-decodeRleSsse3(const unsigned char*& inRef, const unsigned char* inEnd, unsigned char*& outRef,
-               const unsigned char* outEnd, const int* order) {
-    // A run is stored 48 bytes - a whole number of pixels of either size -
-    // at a time, from one pixel spread over three registers; a literal
-    // packet four pixels at a time, 16 bytes read and written.
-    const size_t inRoom = 1 + (rlePacketPixels + 4) * Size + 16;
-    const size_t outRoom = rlePacketPixels * Size + 48;
-    alignas(16) unsigned char spread[3][16];
-    int source[4];
-    for (int c = 0; c < Size; ++c) {
-        source[order[c]] = c;
-    }
-    for (int i = 0; i < 48; ++i) {
-        spread[i / 16][i % 16] = static_cast<unsigned char>(source[i % Size]);
-    }
-    const __m128i spread0 = _mm_load_si128(reinterpret_cast<const __m128i*>(spread[0]));
-    const __m128i spread1 = _mm_load_si128(reinterpret_cast<const __m128i*>(spread[1]));
-    const __m128i spread2 = _mm_load_si128(reinterpret_cast<const __m128i*>(spread[2]));
-    const __m128i lanesMask = pixelLanes(Size, order);
-    const unsigned char* in = inRef;
-    unsigned char* out = outRef;
-    while (static_cast<size_t>(inEnd - in) >= inRoom &&
-           static_cast<size_t>(outEnd - out) >= outRoom) {
-        const int header = *in;
-        const size_t bytes = ((header & 0x7F) + 1) * Size;
-        if (header & 0x80) {
-            int pixel;
-            memcpy(&pixel, in + 1, 4);
-            const __m128i v = _mm_cvtsi32_si128(pixel);
-            const __m128i a = _mm_shuffle_epi8(v, spread0);
-            const __m128i b = _mm_shuffle_epi8(v, spread1);
-            const __m128i c = _mm_shuffle_epi8(v, spread2);
-            for (size_t done = 0; done < bytes; done += 48) {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done), a);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done + 16), b);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done + 32), c);
-            }
-            in += 1 + Size;
-        } else {
-            for (size_t done = 0; done < bytes; done += 4 * Size) {
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + 1 + done));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + done),
-                                 _mm_shuffle_epi8(v, lanesMask));
-            }
-            in += 1 + bytes;
-        }
-        out += bytes;
-    }
-    inRef = in;
-    outRef = out;
-}
-#endif
-
 // Takes what packets it can far from the ends of the file and the picture,
 // for the pixel kinds that have a quicker way; the careful loop below does
 // the rest.
@@ -277,27 +186,28 @@ template <class Store>
 void decodeRleAhead(const unsigned char*&, const unsigned char*, unsigned char*&,
                     const unsigned char*, Store) {}
 
-template <int Size>
-void decodeShuffledRleAhead(const unsigned char*& in, const unsigned char* inEnd,
-                            unsigned char*& out, const unsigned char* outEnd, const int* order) {
+// Whole packets of 3- or 4-byte pixels far from the ends, where the
+// processor can shuffle bytes.
+void decodeShuffledRleAhead(int size, const unsigned char*& in, const unsigned char* inEnd,
+                            unsigned char*& out, const unsigned char* outEnd, const int* order,
+                            bool ssse3) {
 #if defined(__x86_64__)
-    static const bool ssse3 = __builtin_cpu_supports("ssse3");
     if (ssse3) {
-        decodeRleSsse3<Size>(in, inEnd, out, outEnd, order);
+        decodeTgaRleSsse3(size, in, inEnd, out, outEnd, order);
     }
 #else
-    (void)in, (void)inEnd, (void)out, (void)outEnd, (void)order;
+    (void)size, (void)in, (void)inEnd, (void)out, (void)outEnd, (void)order, (void)ssse3;
 #endif
 }
 
 void decodeRleAhead(const unsigned char*& in, const unsigned char* inEnd, unsigned char*& out,
                     const unsigned char* outEnd, Store24 store) {
-    decodeShuffledRleAhead<3>(in, inEnd, out, outEnd, store.order);
+    decodeShuffledRleAhead(3, in, inEnd, out, outEnd, store.order, store.ssse3);
 }
 
 void decodeRleAhead(const unsigned char*& in, const unsigned char* inEnd, unsigned char*& out,
                     const unsigned char* outEnd, Store32 store) {
-    decodeShuffledRleAhead<4>(in, inEnd, out, outEnd, store.order);
+    decodeShuffledRleAhead(4, in, inEnd, out, outEnd, store.order, store.ssse3);
 }
 
 // Packets run on across row ends; pixels a packet holds beyond the end of
@@ -438,6 +348,7 @@ ImageTGA::ImageTGA(const ImageBuffer& buffer) : Image(buffer.getFileName()) {
 
     const unsigned char* in = data + offset;
     const unsigned char* inEnd = data + length;
+    const bool ssse3 = platform::vectorLevel() >= platform::VectorLevel::ssse3;
     if (indexed) {
         StoreIndexed store{map, mapLength, order, &fileName};
         decode(rle, in, inEnd, 1, pixels, pixelCount, 3, store, fileName);
@@ -453,9 +364,9 @@ ImageTGA::ImageTGA(const ImageBuffer& buffer) : Image(buffer.getFileName()) {
     } else if (depth == 16) {
         decode(rle, in, inEnd, 2, pixels, pixelCount, 3, Store16{order}, fileName);
     } else if (depth == 24) {
-        decode(rle, in, inEnd, 3, pixels, pixelCount, 3, Store24{order}, fileName);
+        decode(rle, in, inEnd, 3, pixels, pixelCount, 3, Store24{order, ssse3}, fileName);
     } else {
-        decode(rle, in, inEnd, 4, pixels, pixelCount, 4, Store32{order}, fileName);
+        decode(rle, in, inEnd, 4, pixels, pixelCount, 4, Store32{order, ssse3}, fileName);
     }
 }
 

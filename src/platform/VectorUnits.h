@@ -2,7 +2,8 @@
 
 // Which of the processor's vector instructions the decoders may use. Every
 // path a decoder has gives the same result; a lower level only makes it take
-// a narrower one, which is how tests compare them on one machine.
+// a narrower one, which is how the tests and the fuzz target compare them on
+// one machine.
 namespace platform {
 
 enum class VectorLevel {

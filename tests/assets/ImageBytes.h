@@ -6,11 +6,16 @@
 #include "assets/Image.h"
 #include "assets/ImageBuffer.h"
 #include "assets/ImageException.h"
+#include "support/VectorLevels.h"
 
 #include <gtest/gtest.h>
 
+#include <exception>
 #include <functional>
 #include <initializer_list>
+#include <iostream>
+#include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -165,4 +170,75 @@ inline Bytes pixelsOf(const Image& image) {
     const unsigned char* p = image.getPixels();
     return Bytes(p, p + static_cast<size_t>(image.getWidth()) * image.getHeight() *
                             image.getComponents());
+}
+
+// Where two runs of pixel bytes first differ, or "none".
+inline std::string firstDifference(const Bytes& a, const Bytes& b) {
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        if (a[i] != b[i]) {
+            return "byte " + std::to_string(i) + ": " + std::to_string(a[i]) + " against " +
+                   std::to_string(b[i]);
+        }
+    }
+    return a.size() == b.size()
+               ? "none"
+               : std::to_string(a.size()) + " bytes against " + std::to_string(b.size());
+}
+
+// What decoding a buffer once gave: the picture or the refusal, and the
+// warnings written on the way.
+template <class Decoder> struct Decoding {
+    std::unique_ptr<Decoder> image;
+    std::exception_ptr refusal;
+    std::string message;
+    std::string warnings;
+};
+
+template <class Decoder>
+Decoding<Decoder> decodeAtLevel(platform::VectorLevel level, const ImageBuffer& buffer) {
+    struct CerrTo {
+        std::ostringstream text;
+        std::streambuf* saved = std::cerr.rdbuf(text.rdbuf());
+        ~CerrTo() { std::cerr.rdbuf(saved); }
+    } warnings;
+    ScopedVectorLevel cap(level);
+    Decoding<Decoder> decoding;
+    try {
+        decoding.image.reset(new Decoder(buffer));
+    } catch (const ImageException& e) {
+        decoding.refusal = std::current_exception();
+        decoding.message = e.what();
+    }
+    decoding.warnings = warnings.text.str();
+    return decoding;
+}
+
+// Decodes the buffer at every vector level this processor has and checks
+// that each gives what the portable decoder gives: the same picture and
+// warnings, or the same refusal. Then does what decoding once with the
+// portable decoder does: writes its warnings and returns its picture, or
+// throws its refusal.
+template <class Decoder> std::unique_ptr<Decoder> decodeAtEveryLevel(const ImageBuffer& buffer) {
+    const std::vector<platform::VectorLevel> levels = processorVectorLevels();
+    Decoding<Decoder> portable = decodeAtLevel<Decoder>(levels[0], buffer);
+    for (size_t i = 1; i < levels.size(); ++i) {
+        const std::string level = vectorLevelName(levels[i]) + " decoder";
+        Decoding<Decoder> decoding = decodeAtLevel<Decoder>(levels[i], buffer);
+        EXPECT_EQ(decoding.message, portable.message) << level;
+        EXPECT_EQ(decoding.warnings, portable.warnings) << level;
+        if (decoding.image == nullptr || portable.image == nullptr) {
+            continue;
+        }
+        const Image& picture = *decoding.image;
+        EXPECT_EQ(picture.getWidth(), portable.image->getWidth()) << level;
+        EXPECT_EQ(picture.getHeight(), portable.image->getHeight()) << level;
+        EXPECT_EQ(picture.getFormat(), portable.image->getFormat()) << level;
+        EXPECT_EQ(picture.getComponents(), portable.image->getComponents()) << level;
+        EXPECT_EQ(firstDifference(pixelsOf(picture), pixelsOf(*portable.image)), "none") << level;
+    }
+    std::cerr << portable.warnings << std::flush;
+    if (portable.refusal) {
+        std::rethrow_exception(portable.refusal);
+    }
+    return std::move(portable.image);
 }

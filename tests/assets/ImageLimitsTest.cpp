@@ -63,12 +63,13 @@ std::vector<Sample> pcxSamples() {
     };
 }
 
+// Each at every vector level, checked against the portable decoder.
 std::string decodeTgaMessage(const Bytes& bytes) {
-    return refusalOf([&] { ImageTGA image(bufferOf(bytes)); });
+    return refusalOf([&] { decodeAtEveryLevel<ImageTGA>(bufferOf(bytes)); });
 }
 
 std::string decodePcxMessage(const Bytes& bytes) {
-    return refusalOf([&] { ImagePCX image(bufferOf(bytes, "test.pcx")); });
+    return refusalOf([&] { decodeAtEveryLevel<ImagePCX>(bufferOf(bytes, "test.pcx")); });
 }
 
 Bytes prefix(const Bytes& file, size_t length) {

@@ -8,8 +8,9 @@
 
 namespace {
 
+// Every decoding is checked at every vector level against the portable one.
 std::unique_ptr<ImageTGA> decodeTga(const Bytes& bytes) {
-    return std::unique_ptr<ImageTGA>(new ImageTGA(bufferOf(bytes)));
+    return decodeAtEveryLevel<ImageTGA>(bufferOf(bytes));
 }
 
 } // namespace

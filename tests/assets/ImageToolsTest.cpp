@@ -273,10 +273,11 @@ void compareWithTool(const ToolCase& c, int width, int height, const std::string
     EXPECT_EQ(pcx ? file[3] : file[2], c.type);
     EXPECT_EQ(pcx ? file[65] : file[16], c.depth);
 
+    // At every vector level, each checked against the portable decoder.
     auto decode = [&]() {
         ImageBuffer buffer(out);
-        return pcx ? std::unique_ptr<Image>(new ImagePCX(buffer))
-                   : std::unique_ptr<Image>(new ImageTGA(buffer));
+        return pcx ? std::unique_ptr<Image>(decodeAtEveryLevel<ImagePCX>(buffer))
+                   : std::unique_ptr<Image>(decodeAtEveryLevel<ImageTGA>(buffer));
     };
     std::string refusal = refusalOf([&] { decode(); });
     if (c.refusal != nullptr || refusal != "(accepted)") {

@@ -1,6 +1,6 @@
 #include "assets/MD2ModelData.h"
 #include "assets/MD2Normals.h"
-#include "assets/MD2Writer.h"
+#include "md2/MD2Writer.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>

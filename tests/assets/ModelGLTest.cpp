@@ -1,7 +1,7 @@
 #include "assets/MD2Model.h"
-#include "assets/MD2Writer.h"
 #include "assets/OBJModel.h"
 #include "assets/Texture2DManager.h"
+#include "md2/MD2Writer.h"
 #include "support/GLContext.h"
 #include "support/TestFiles.h"
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 // Lays out an MD2 file from its parts: header, skins, texture coordinates,
-// triangles, frames and command list, in that order. Used to make models
-// from code.
+// triangles, frames and command list, in that order. The content generator
+// writes the game's models with it, and the tests and benchmarks their own.
 class MD2Writer {
 public:
     struct Frame {

@@ -1,4 +1,4 @@
-#include "assets/MD2Writer.h"
+#include "md2/MD2Writer.h"
 
 #include <cstdio>
 #include <cstring>
