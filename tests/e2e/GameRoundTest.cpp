@@ -72,19 +72,23 @@ TEST_F(GameRoundTest, StandingStillTheSurvivorIsStruckDownAndAClickStartsAFreshR
         }
         const TraceFrame f = frames.back();
         ASSERT_NEAR(f.x, 0.0, 40.0) << "pushed about, but it stands: " << f.line;
-        if (health <= 40.0 && !firing) {
+        if (health <= 70.0 && !firing) {
             xdotool("mousedown 1");
             firing = true;
         }
+        // The nearest living zombie: one in touch stands still to strike.
         const TraceThing* target = nullptr;
+        double nearest = 0.0;
         for (const TraceThing& z : f.zombies) {
-            if (z.kind == "attacking" && (target == nullptr || z.health < target->health)) {
+            const double d = std::hypot(z.x - f.x, z.z - f.z);
+            if (z.kind != "dying" && (target == nullptr || d < nearest)) {
                 target = &z;
+                nearest = d;
             }
         }
         if (firing && target != nullptr) {
             long turn = std::lround(turnTowards(f.heading, f.x, f.z, target->x, target->z));
-            if (std::labs(turn) >= 3) {
+            if (std::labs(turn) >= 2) {
                 xdotool("mousemove_relative -- " + std::to_string(turn) + " 0");
             }
         }
