@@ -73,16 +73,6 @@ void decodePortable(const PCXPicture& picture) {
 
 } // namespace
 
-void PCXPicture::interleaveFrom(const unsigned char* const planes[3], unsigned char* out, int x,
-                                int width, const int* order) {
-    const int r = order[0], g = order[1], b = order[2];
-    for (; x < width; ++x, out += 3) {
-        out[r] = planes[0][x];
-        out[g] = planes[1][x];
-        out[b] = planes[2][x];
-    }
-}
-
 void PCXPicture::expandBitPlanes(const unsigned char* line, unsigned char* out) const {
     for (int x = 0; x < width; ++x, out += 3) {
         const int bit = 7 - (x & 7);

@@ -160,7 +160,9 @@ void interleave(const unsigned char* const planes[3], unsigned char* out, int wi
 
 } // namespace
 
-void decodePCXSsse3(const PCXPicture& picture) {
+// Flattened, as the 64-byte paths are, so that each kind's decoding loop
+// has its sink's stores inlined into it.
+__attribute__((flatten)) void decodePCXSsse3(const PCXPicture& picture) {
     PCXBlockDecoder decoder(picture.data, picture.dataEnd, picture.fileName);
     if (picture.bitsPerPlane == 1) {
         picture.decodeBitPlaneRows(decoder, ByteSink());

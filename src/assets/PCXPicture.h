@@ -79,7 +79,16 @@ struct PCXPicture {
     }
 
     // The pixels from x on of a line of three planes, one at a time, into
-    // pixels in the given channel order; out is where pixel x goes.
+    // pixels in the given channel order; out is where pixel x goes. Defined
+    // here so that the vector paths inline it after their loops: as a call,
+    // it made the 64-byte loop reload its tables on every pass.
     static void interleaveFrom(const unsigned char* const planes[3], unsigned char* out, int x,
-                               int width, const int* order);
+                               int width, const int* order) {
+        const int r = order[0], g = order[1], b = order[2];
+        for (; x < width; ++x, out += 3) {
+            out[r] = planes[0][x];
+            out[g] = planes[1][x];
+            out[b] = planes[2][x];
+        }
+    }
 };
