@@ -122,6 +122,7 @@ bool focusLost() {
 
 } // namespace
 
+float turnSensitivity = 1.0f;
 bool mouseGrabAllowed = true;
 bool focusPauseAllowed = true;
 
@@ -153,7 +154,7 @@ bool handleEvent(const SDL_Event& event) {
         if (!pointerKnown) {
             pointerKnown = true;
         } else if (player != nullptr) {
-            player->turn(event.motion.xrel);
+            player->turn(event.motion.xrel * turnSensitivity);
         }
         break;
     case SDL_MOUSEBUTTONDOWN:

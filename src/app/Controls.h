@@ -51,5 +51,8 @@ extern bool mouseGrabAllowed;
 // display, where other windows come and go, switch it off.
 extern bool focusPauseAllowed;
 
+// Degrees the figure turns for a pixel of sideways pointer motion.
+extern float turnSensitivity;
+
 // Holds the pointer in the window, or lets it go.
 void setMouseGrab(bool on);

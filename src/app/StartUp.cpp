@@ -9,11 +9,13 @@
 #include "assets/Texture2DManager.h"
 #include "core/ClockHighDef.h"
 #include "core/Logger.h"
+#include "text_sound/AudioPlayer.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <SDL_opengl.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 #include <string>
@@ -53,20 +55,31 @@ void setUpFixedOpenGLState() {
     glEnable(GL_FOG);
 }
 
-void initGame() {
-    if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) < 0) {
+void initGame(const StartOptions& options) {
+    const Uint32 subsystems = options.noSound ? SDL_INIT_VIDEO : SDL_INIT_AUDIO | SDL_INIT_VIDEO;
+    if (SDL_Init(subsystems) < 0) {
         log(std::string("Unable to initialize SDL: ") + SDL_GetError());
         exit(10);
     }
     log("Initialized SDL");
 
-    if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 4096) != 0) {
+    if (options.noSound) {
+        AudioPlayer::getInstance()->setSilent(true);
+    } else if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 4096) == 0) {
+        log("Initialized audio-device");
+    } else if (options.soundFallback) {
+        std::fprintf(stderr,
+                     "morrowfen: no sound device could be opened (%s); playing without sound\n",
+                     SDL_GetError());
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        AudioPlayer::getInstance()->setSilent(true);
+    } else {
         log(std::string("Unable to initialize Audio: ") + SDL_GetError());
         exit(50);
     }
-    log("Initialized audio-device");
 
-    if (SDL_SetVideoMode(1024, 768, 0, SDL_OPENGL) == nullptr) {
+    const Uint32 screen = options.fullscreen ? SDL_OPENGL | SDL_FULLSCREEN : SDL_OPENGL;
+    if (SDL_SetVideoMode(1024, 768, 0, screen) == nullptr) {
         log(std::string("Unable to create OpenGL screen: ") + SDL_GetError());
         SDL_Quit();
         exit(100);

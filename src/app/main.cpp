@@ -1,3 +1,5 @@
+#include "app/CommandLine.h"
+#include "app/Controls.h"
 #include "app/MainLoop.h"
 #include "app/StartUp.h"
 #include "platform/LargePageHeap.h"
@@ -16,7 +18,24 @@ void closeStandardStreams() {
 
 } // namespace
 
-int main(int /*argc*/, char** /*argv*/) {
+int main(int argc, char** argv) {
+    // Before anything starts: a bad option must not open a window.
+    const CommandLine options = CommandLine::parse(argc, argv);
+    switch (options.action) {
+    case CommandLine::Action::Help:
+        std::fputs(usageText().c_str(), stdout);
+        return 0;
+    case CommandLine::Action::Version:
+        std::fputs(versionText().c_str(), stdout);
+        return 0;
+    case CommandLine::Action::Fail:
+        std::fprintf(stderr, "%s\n", options.error.c_str());
+        return 2;
+    case CommandLine::Action::Play:
+        break;
+    }
+    turnSensitivity = options.sensitivity;
+
     // Before SDL and the OpenGL driver start allocating.
     platform::reserveLargePageHeap();
 
@@ -32,7 +51,12 @@ int main(int /*argc*/, char** /*argv*/) {
     atexit(SDL_Quit);
     atexit(closeStandardStreams);
 
-    initGame();
+    StartOptions start;
+    start.fullscreen = options.fullscreen;
+    start.noSound = options.noSound;
+    const char* fallback = std::getenv("MORROWFEN_SOUND_FALLBACK");
+    start.soundFallback = fallback != nullptr && *fallback != '\0';
+    initGame(start);
     startMusic();
     runFrameLoop();
 }

@@ -7,6 +7,9 @@ bool AudioPlayer::loadSound(const char* fileName) {
     if (chunk != nullptr) {
         return false;
     }
+    if (silent) {
+        return true;
+    }
     // SDL_mixer closes the stream, also when the file cannot be read.
     chunk = Mix_LoadWAV_RW(SDL_RWFromFile(fileName, "rb"), 1);
     return true;
@@ -14,6 +17,9 @@ bool AudioPlayer::loadSound(const char* fileName) {
 
 void AudioPlayer::playSound(const char* fileName) {
     // A busy mixer or a missing effect just stays silent.
+    if (silent) {
+        return;
+    }
     Mix_PlayChannelTimed(-1, sounds[fileName], 0, -1);
 }
 
@@ -37,7 +43,7 @@ void AudioPlayer::toggleMusic() {
         return;
     }
     // Nothing to start before the first playMusic.
-    if (musicFile == nullptr) {
+    if (musicFile == nullptr || silent) {
         return;
     }
     music = Mix_LoadMUS(musicFile);

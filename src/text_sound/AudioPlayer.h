@@ -37,6 +37,11 @@ public:
     // to playMusic again from its beginning.
     void toggleMusic();
 
+    // A silent player loads and plays nothing, for a game that never opened
+    // the audio device: what it is asked to play is only remembered.
+    void setSilent(bool on) { silent = on; }
+    bool isSilent() const { return silent; }
+
     const std::map<const char*, Mix_Chunk*>& getSounds() const { return sounds; }
     Mix_Music* getMusic() const { return music; }
     const char* getMusicFile() const { return musicFile; }
@@ -45,4 +50,5 @@ private:
     std::map<const char*, Mix_Chunk*> sounds;
     Mix_Music* music;
     const char* musicFile;
+    bool silent = false;
 };

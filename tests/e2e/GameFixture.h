@@ -34,7 +34,8 @@ protected:
     }
 
     static std::unique_ptr<ChildProcess> startGame(const ChildProcess::EnvChanges& env = {},
-                                                   const std::string& dir = MORROWFEN_GAME_DIR) {
+                                                   const std::string& dir = MORROWFEN_GAME_DIR,
+                                                   const std::vector<std::string>& args = {}) {
         // The best score of a test's games is kept in its scratch folder, never
         // in the home of whoever runs the tests.
         ChildProcess::EnvChanges all = {{"SDL_AUDIODRIVER", "dummy"},
@@ -42,19 +43,20 @@ protected:
         for (const auto& kv : env) {
             all[kv.first] = kv.second;
         }
-        return std::make_unique<ChildProcess>(MORROWFEN_EXE, std::vector<std::string>{}, dir, all);
+        return std::make_unique<ChildProcess>(MORROWFEN_EXE, args, dir, all);
     }
 
     // Starts the game with its trace on, waits for its window and for its
     // second frame: from then on it reads the keyboard and the mouse. Before
     // that, a key sent to the window could come and go during start-up.
     unsigned long startAndFindWindow(std::unique_ptr<ChildProcess>& game,
-                                     ChildProcess::EnvChanges env = {}) {
+                                     ChildProcess::EnvChanges env = {},
+                                     const std::vector<std::string>& args = {}) {
         if (env.count("MORROWFEN_TRACE") == 0) {
             env["MORROWFEN_TRACE"] = makeTestScratchDir("game") + "/trace.jsonl";
         }
         trace = std::make_unique<GameTrace>(*env["MORROWFEN_TRACE"]);
-        game = startGame(env);
+        game = startGame(env, MORROWFEN_GAME_DIR, args);
         EXPECT_TRUE(game->waitForOutput("Set up OpenGL-screen\n", 30000))
             << game->out() << game->err();
         auto window = findWindow(TITLE, 30000);
@@ -68,9 +70,10 @@ protected:
 
     // The same with the pointer in the middle of the window and the window
     // given the keyboard focus, so that keys sent through XTest reach it.
-    unsigned long startWithFocus(std::unique_ptr<ChildProcess>& game) {
+    unsigned long startWithFocus(std::unique_ptr<ChildProcess>& game,
+                                 const std::vector<std::string>& args = {}) {
         xdotool("mousemove 512 384");
-        unsigned long window = startAndFindWindow(game);
+        unsigned long window = startAndFindWindow(game, {}, args);
         if (window != 0) {
             xdotool("windowfocus --sync " + std::to_string(window));
         }
