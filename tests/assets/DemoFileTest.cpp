@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <limits>
@@ -351,4 +352,30 @@ TEST(DemoFileTest, FilesThatCannotBeWrittenOrReadSaySo) {
     std::filesystem::resize_file(dir + "/huge.demo", DEMO_FILE_CAP + 1);
     EXPECT_EQ(readDemoFile(dir + "/huge.demo", VERSION).error,
               "larger than the 268435456 bytes a recording may be");
+}
+
+// The fuzz target's seeds (fuzz/corpus/demo/) are these recordings as the
+// writer writes them. After a change to the layout, MORROWFEN_WRITE_DEMO_SEEDS=1
+// writes them again.
+TEST(DemoFileTest, FuzzSeedsAreTheWritersRecordings) {
+    std::vector<DemoFrame> frames = someFrames();
+    DemoFrame events;
+    events.events = everyEvent();
+    DemoFrame held{{40}, {{}}, {{1, 32, 119, 273, 304}, {}}, {1}, {6}, {12345678}};
+    const std::vector<std::pair<std::string, Bytes>> seeds = {
+        {"three-frames", recording(frames)},
+        {"killed", recording(frames, false, DemoStart{0.25f, 77, 1200})},
+        {"no-frames", recording({})},
+        {"every-event", recording({events})},
+        {"held-keys", recording({held, held, DemoFrame{}})},
+    };
+    const std::string dir = std::string(MORROWFEN_SOURCE_DIR) + "/fuzz/corpus/demo/";
+    const bool rewrite = std::getenv("MORROWFEN_WRITE_DEMO_SEEDS") != nullptr;
+    for (const auto& seed : seeds) {
+        if (rewrite) {
+            std::filesystem::create_directories(dir);
+            writeFile(dir + seed.first, seed.second);
+        }
+        EXPECT_EQ(readFile(dir + seed.first), seed.second) << seed.first << " is out of date";
+    }
 }
