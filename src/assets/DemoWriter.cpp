@@ -155,8 +155,8 @@ bool DemoWriter::fail(const std::string& problem) {
 bool DemoWriter::put(const std::vector<uint8_t>& out, const std::string& what) {
     if (std::fwrite(out.data(), 1, out.size(), file) != out.size() || std::fflush(file) != 0) {
         const int saved = errno;
-        // Whatever part of it reached the file reads as a cut: the frames
-        // before it stay good, and nothing is written after it.
+        // What of it reached the file reads as a cut: the frames before it
+        // stay good, and nothing is written after it.
         close();
         return fail(what + " cannot be written (" + std::strerror(saved) + ")");
     }
