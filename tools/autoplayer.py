@@ -384,8 +384,14 @@ def main():
     ap.add_argument("--stand", action="store_true",
                     help="only stand where the round starts, and start the next "
                     "when one ends: how long a survivor who does nothing lasts")
+    ap.add_argument("--stand-after", type=float, metavar="SECONDS",
+                    help="after this many seconds of play, stand in the first "
+                    "round still going until it ends, then fight again: a short "
+                    "recording with a fight, a death and a restart")
     ap.add_argument("--rounds", type=int,
                     help="stop once this many rounds have ended")
+    ap.add_argument("--record", metavar="FILE",
+                    help="have the game record the run in FILE (--record)")
     ap.add_argument("--min-kills", type=int, default=0,
                     help="fail with fewer kills than this: a run that never "
                     "fought has shown nothing")
@@ -422,7 +428,10 @@ def main():
     env["XDG_DATA_HOME"] = data
     with open(os.path.join(out, "game.out"), "wb") as gout, \
             open(os.path.join(out, "game.err"), "wb") as gerr:
-        proc = subprocess.Popen([game], cwd=os.path.dirname(game), env=env,
+        command = [game]
+        if args.record:
+            command.append("--record=" + os.path.abspath(args.record))
+        proc = subprocess.Popen(command, cwd=os.path.dirname(game), env=env,
                                 stdout=gout, stderr=gerr)
     trace = Trace(trace_path)
     stats = Stats()
@@ -479,6 +488,7 @@ def main():
 
     player = Player(inp, random.Random(args.seed))
     start = time.monotonic()
+    standing_round = None
     last_frame_at = start
     while time.monotonic() - start < args.duration:
         frames = trace.read_new()
@@ -488,15 +498,21 @@ def main():
         if frames:
             last_frame_at = now
             f = frames[-1]
+            if (args.stand_after is not None and standing_round is None
+                    and now - start >= args.stand_after and f["state"] == "playing"):
+                standing_round = f["round"]
             if "minute1" not in rss and now - start >= 60.0:
                 rss["minute1"] = memory_kb(proc.pid)
             if "settled" not in rss and now - start >= 60.0 and f["round"] >= SETTLED_ROUND:
                 rss["settled"] = memory_kb(proc.pid)
             if f["state"] == "over":
                 player.round_over()
+                if standing_round is not None and f["round"] >= standing_round:
+                    standing_round = None
+                    args.stand_after = None
             elif f["state"] == "paused":
                 player.paused()
-            elif args.stand:
+            elif args.stand or standing_round is not None:
                 player.stand()
             else:
                 player.play(f)

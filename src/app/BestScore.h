@@ -22,6 +22,13 @@ public:
     // False only when a new best could not be written.
     bool offer(int points);
 
+    // Shows this score and keeps nothing: a playback neither reads nor
+    // changes the player's own best.
+    void keepNothing(int shown) {
+        path.clear();
+        best = shown;
+    }
+
     int get() const { return best; }
     const std::string& getPath() const { return path; }
 

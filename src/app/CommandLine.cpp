@@ -4,7 +4,7 @@
 
 namespace {
 
-enum class OptionId { Help, Version, Sensitivity, Fullscreen, NoSound };
+enum class OptionId { Help, Version, Sensitivity, Fullscreen, NoSound, Record, Play, Timedemo };
 
 struct Option {
     const char* name;
@@ -18,6 +18,9 @@ const Option OPTIONS[] = {
     {"sensitivity", OptionId::Sensitivity, true},
     {"fullscreen", OptionId::Fullscreen, false},
     {"no-sound", OptionId::NoSound, false},
+    {"record", OptionId::Record, true},
+    {"play", OptionId::Play, true},
+    {"timedemo", OptionId::Timedemo, true},
 };
 
 CommandLine failure(const std::string& what) {
@@ -128,6 +131,22 @@ CommandLine CommandLine::parse(int argc, const char* const* argv) {
         case OptionId::NoSound:
             line.noSound = true;
             break;
+        case OptionId::Record:
+        case OptionId::Play:
+        case OptionId::Timedemo: {
+            const Demo demo = option->id == OptionId::Record ? Demo::Record
+                              : option->id == OptionId::Play ? Demo::Play
+                                                             : Demo::Time;
+            if (value.empty()) {
+                return failure("option '" + name + "' needs a file name");
+            }
+            if (line.demo != Demo::None && line.demo != demo) {
+                return failure("only one of --record, --play and --timedemo can be given");
+            }
+            line.demo = demo;
+            line.demoFile = value;
+            break;
+        }
         }
     }
     if (help) {
@@ -146,6 +165,10 @@ std::string usageText() {
            "                               more than 0 and at most 10 (default 1)\n"
            "      --fullscreen           play on the whole screen, at 1024 x 768\n"
            "      --no-sound             play in silence, without opening the sound device\n"
+           "      --record=FILE          play, and record the game in FILE\n"
+           "      --play=FILE            play back the game recorded in FILE\n"
+           "      --timedemo=FILE        play it back as fast as it draws, then print\n"
+           "                               the frame rate and frame times\n"
            "      --help                 show this help and exit\n"
            "      --version              show the version and exit\n"
            "\n"

@@ -6,6 +6,9 @@
 // always has: turning one degree per pixel, in a window, with sound.
 struct CommandLine {
     enum class Action { Play, Help, Version, Fail };
+    // Recording a game, playing one back in real time, or as fast as it
+    // draws to time it.
+    enum class Demo { None, Record, Play, Time };
 
     // The most a pixel of pointer motion may turn the figure, in degrees.
     static constexpr float MAX_SENSITIVITY = 10.0f;
@@ -14,6 +17,8 @@ struct CommandLine {
     float sensitivity = 1.0f;
     bool fullscreen = false;
     bool noSound = false;
+    Demo demo = Demo::None;
+    std::string demoFile;
     // When action is Fail: one line naming the option or value at fault and
     // pointing at --help, without its newline.
     std::string error;

@@ -1,5 +1,6 @@
 #include "app/Controls.h"
 
+#include "app/Demo.h"
 #include "app/Globals.h"
 #include "core/Camera.h"
 #include "world/Character.h"
@@ -48,10 +49,9 @@ bool isPauseKey(SDLKey key) {
 
 // The held keys as play sees them: those held back are up until let go.
 void heldKeys(Uint8 (&held)[SDLK_LAST]) {
-    int count = 0;
-    const Uint8* keys = SDL_GetKeyState(&count);
+    const Uint8* keys = demo::keyState();
     for (int k = 0; k < SDLK_LAST; ++k) {
-        const bool down = k < count && keys[k] != 0;
+        const bool down = keys[k] != 0;
         if (!down) {
             heldBackKeys[k] = 0;
         }
@@ -60,7 +60,7 @@ void heldKeys(Uint8 (&held)[SDLK_LAST]) {
 }
 
 Uint8 heldButtons() {
-    const Uint8 buttons = SDL_GetMouseState(nullptr, nullptr);
+    const Uint8 buttons = demo::mouseButtons();
     heldBackButtons &= buttons;
     return buttons & ~heldBackButtons;
 }
@@ -68,7 +68,7 @@ Uint8 heldButtons() {
 // True when the pause key went down since the last frame.
 bool handleHeldKeys(const Uint8* keys) {
     if (keys[SDLK_ESCAPE]) {
-        exit(-1);
+        demo::quit();
     }
     if (player != nullptr) {
         if (keys[SDLK_w]) {
@@ -113,7 +113,7 @@ void handleHeldButtons(Uint8 buttons) {
 
 // A player who switches to another window finds the game waiting.
 bool focusLost() {
-    if ((SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0) {
+    if ((demo::appState() & SDL_APPINPUTFOCUS) != 0) {
         windowHadFocus = true;
         return false;
     }
@@ -172,7 +172,7 @@ bool handleEvent(const SDL_Event& event) {
         }
         break;
     case SDL_QUIT:
-        exit(-1);
+        demo::quit();
     default:
         break;
     }
@@ -185,13 +185,13 @@ bool handleEvents() {
     static bool grabChecked = false;
     if (!grabChecked) {
         grabChecked = true;
-        setMouseGrab((SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0);
+        setMouseGrab((demo::appState() & SDL_APPINPUTFOCUS) != 0);
     }
 
     // One event per frame; the rest of the queue waits for later frames.
     bool pause = false;
     SDL_Event event;
-    if (SDL_PollEvent(&event)) {
+    if (demo::pollEvent(&event)) {
         pause = handleEvent(event);
     }
     Uint8 keys[SDLK_LAST];
@@ -203,22 +203,21 @@ bool handleEvents() {
 
 void dropQueuedEvents() {
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
+    while (demo::pollEvent(&event)) {
         if (event.type == SDL_QUIT) {
-            exit(-1);
+            demo::quit();
         }
     }
 }
 
 void dropPendingInput() {
     dropQueuedEvents();
-    int count = 0;
-    const Uint8* keys = SDL_GetKeyState(&count);
+    const Uint8* keys = demo::keyState();
     for (int k = 0; k < SDLK_LAST; ++k) {
-        heldBackKeys[k] = k < count ? keys[k] : 0;
+        heldBackKeys[k] = keys[k];
     }
     heldBackKeys[SDLK_ESCAPE] = 0;
-    heldBackButtons = SDL_GetMouseState(nullptr, nullptr);
+    heldBackButtons = demo::mouseButtons();
     pauseKeyWasDown = false;
     windowHadFocus = false;
     // Pointer motion made while play stood still does not turn the figure.
@@ -229,14 +228,14 @@ StillInput readStillInput() {
     SDL_ShowCursor(SDL_ENABLE);
     StillInput input;
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
+    while (demo::pollEvent(&event)) {
         if (event.type == SDL_QUIT) {
-            exit(-1);
+            demo::quit();
         }
         if (event.type == SDL_KEYDOWN) {
             const SDLKey key = event.key.keysym.sym;
             if (key == SDLK_ESCAPE) {
-                exit(-1);
+                demo::quit();
             }
             input.enter = input.enter || key == SDLK_RETURN || key == SDLK_KP_ENTER;
             input.pauseKey = input.pauseKey || isPauseKey(key);
@@ -248,13 +247,17 @@ StillInput readStillInput() {
                 input.click || (button != SDL_BUTTON_WHEELUP && button != SDL_BUTTON_WHEELDOWN);
         }
     }
-    if (SDL_GetKeyState(nullptr)[SDLK_ESCAPE]) {
-        exit(-1);
+    if (demo::keyState()[SDLK_ESCAPE]) {
+        demo::quit();
     }
     return input;
 }
 
 void waitForInput(unsigned int ms) {
+    // A playback keeps the recording's own time.
+    if (demo::playingBack()) {
+        return;
+    }
     const Uint32 mask = SDL_EVENTMASK(SDL_KEYDOWN) | SDL_EVENTMASK(SDL_MOUSEBUTTONDOWN) |
                         SDL_EVENTMASK(SDL_QUIT) | SDL_EVENTMASK(SDL_ACTIVEEVENT);
     const Uint32 start = SDL_GetTicks();

@@ -2,6 +2,7 @@
 #include "core/Heading.h"
 
 #include "app/Controls.h"
+#include "app/Demo.h"
 #include "app/FrameTimer.h"
 #include "app/Globals.h"
 #include "app/Pause.h"
@@ -116,22 +117,29 @@ WorldAdvance playFrame(float frameTime) {
     return advance;
 }
 
+void runFrame(FrameTimer& timer, Trace* trace) {
+    Uint32 t1 = demo::ticks();
+    Uint32 t2 = demo::ticks();
+    float frameTime = timer.beginFrame(t1, t2);
+    WorldAdvance advance = playFrame(frameTime);
+    timer.countFrame(fps);
+    if (trace != nullptr) {
+        trace->writeFrame(advance.dt, advance.steps);
+    }
+    // Nothing moves: a few frames a second are enough, and waking on
+    // input keeps the game quick to answer.
+    if (roundOver || paused) {
+        waitForInput(STILL_FRAME_MS);
+    }
+}
+
 void runFrameLoop() {
     FrameTimer timer;
     Trace* trace = Trace::open();
     for (;;) {
-        Uint32 t1 = SDL_GetTicks();
-        Uint32 t2 = SDL_GetTicks();
-        float frameTime = timer.beginFrame(t1, t2);
-        WorldAdvance advance = playFrame(frameTime);
-        timer.countFrame(fps);
-        if (trace != nullptr) {
-            trace->writeFrame(advance.dt, advance.steps);
-        }
-        // Nothing moves: a few frames a second are enough, and waking on
-        // input keeps the game quick to answer.
-        if (roundOver || paused) {
-            waitForInput(STILL_FRAME_MS);
+        runFrame(timer, trace);
+        if (!demo::endFrame()) {
+            demo::finish();
         }
     }
 }

@@ -35,5 +35,13 @@ WorldAdvance updateWorld(float frameTime);
 // the still field under a message while it is paused or over.
 WorldAdvance playFrame(float frameTime);
 
-// Runs the frame loop for ever; the process ends inside the control step.
+class FrameTimer;
+class Trace;
+
+// One turn of the frame loop: the frame's time, the frame, its trace line
+// and, while nothing moves, a short wait for input.
+void runFrame(FrameTimer& timer, Trace* trace);
+
+// Runs the frame loop for ever; the process ends inside the control step,
+// or after the last frame of a recording played back.
 [[noreturn]] void runFrameLoop();

@@ -1,6 +1,7 @@
 #include "app/Pause.h"
 
 #include "app/Controls.h"
+#include "app/Demo.h"
 #include "app/Globals.h"
 #include "app/StillFrame.h"
 #include "core/IClock.h"
@@ -46,7 +47,7 @@ void resumeGame() {
     paused = false;
     forgetKeptFrame();
     dropPendingInput();
-    setMouseGrab((SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0);
+    setMouseGrab((demo::appState() & SDL_APPINPUTFOCUS) != 0);
     // The spray takes up where it stood, as the world does.
     if (Quillmere::getClock() != nullptr) {
         Quillmere::getClock()->skip();

@@ -2,6 +2,7 @@
 
 #include "app/BestScore.h"
 #include "app/Controls.h"
+#include "app/Demo.h"
 #include "app/Globals.h"
 #include "app/Scene.h"
 #include "app/StillFrame.h"
@@ -77,5 +78,5 @@ void startNewRound() {
     // The Enter or the click that asked for this round, and whatever was
     // held when the last one ended, do not act in it.
     dropPendingInput();
-    setMouseGrab((SDL_GetAppState() & SDL_APPINPUTFOCUS) != 0);
+    setMouseGrab((demo::appState() & SDL_APPINPUTFOCUS) != 0);
 }

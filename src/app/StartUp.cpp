@@ -1,6 +1,5 @@
 #include "app/StartUp.h"
 
-#include "app/BestScore.h"
 #include "app/Globals.h"
 #include "app/Round.h"
 #include "app/Scene.h"
@@ -86,7 +85,10 @@ void initGame(const StartOptions& options) {
     }
     log("Set up OpenGL-screen");
     SDL_WM_SetCaption("Morrowfen", nullptr);
+    loadGame();
+}
 
+void loadGame() {
     shellTexture = Texture2DManager::getInstance()->load("res/shell.tga");
 
     // A model that fails to load draws nothing; start-up goes on.
@@ -113,5 +115,4 @@ void initGame(const StartOptions& options) {
     Quillmere::setClock(new Quillmere::ClockHighDef());
     water.loadTexture();
     points = 0;
-    bestScore().load();
 }

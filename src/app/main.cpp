@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 #include "app/Controls.h"
+#include "app/Demo.h"
 #include "app/MainLoop.h"
 #include "app/StartUp.h"
 #include "platform/LargePageHeap.h"
@@ -50,6 +51,10 @@ int main(int argc, char** argv) {
     SDL_Init(SDL_INIT_NOPARACHUTE);
     atexit(SDL_Quit);
     atexit(closeStandardStreams);
+
+    // A recording to play that cannot be read, or one to make that cannot be
+    // written, ends the game before its window opens.
+    demo::begin(options);
 
     StartOptions start;
     start.fullscreen = options.fullscreen;

@@ -12,4 +12,6 @@ public:
 
     // Restarts the sequence; seed 1 is where an unseeded run begins.
     static void seed(unsigned int value);
+    // Where the sequence stands: seeding with it carries on from here.
+    static unsigned int state();
 };

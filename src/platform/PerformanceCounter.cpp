@@ -17,6 +17,10 @@ int64_t performanceCounter() {
     if (overrideSource != nullptr) {
         return overrideSource();
     }
+    return systemPerformanceCounter();
+}
+
+int64_t systemPerformanceCounter() {
     timespec ts;
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<int64_t>(ts.tv_sec) * FREQUENCY + ts.tv_nsec / 100;

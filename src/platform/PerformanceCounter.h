@@ -12,6 +12,9 @@ int64_t performanceFrequency();
 // The current counter value, from the monotonic system clock.
 int64_t performanceCounter();
 
+// The system clock's reading, whatever source is set.
+int64_t systemPerformanceCounter();
+
 // Tests replace the counter with a source of their own; null restores the
 // system clock.
 using CounterSource = int64_t (*)();

@@ -16,6 +16,8 @@ struct Accepted {
     CommandLine::Action action;
     float sensitivity;
     bool fullscreen, noSound;
+    CommandLine::Demo demo = CommandLine::Demo::None;
+    const char* demoFile = "";
 };
 
 } // namespace
@@ -33,6 +35,15 @@ TEST(CommandLineTest, AcceptsTheGnuForms) {
         {{"--no-sound", "--"}, A::Play, 1.0f, false, true},
         {{"--version", "--help"}, A::Help, 1.0f, false, false},
         {{"--fullscreen", "--version"}, A::Version, 1.0f, true, false},
+        {{"--record", "a b.mfdemo"},
+         A::Play,
+         1.0f,
+         false,
+         false,
+         CommandLine::Demo::Record,
+         "a b.mfdemo"},
+        {{"--play=x", "--play=y"}, A::Play, 1.0f, false, false, CommandLine::Demo::Play, "y"},
+        {{"--time=-"}, A::Play, 1.0f, false, false, CommandLine::Demo::Time, "-"},
     };
     for (const Accepted& c : cases) {
         const CommandLine line = parse(c.args);
@@ -41,6 +52,8 @@ TEST(CommandLineTest, AcceptsTheGnuForms) {
         EXPECT_EQ(line.sensitivity, c.sensitivity);
         EXPECT_EQ(line.fullscreen, c.fullscreen);
         EXPECT_EQ(line.noSound, c.noSound);
+        EXPECT_EQ(line.demo, c.demo);
+        EXPECT_EQ(line.demoFile, c.demoFile);
     }
 }
 
@@ -52,6 +65,11 @@ TEST(CommandLineTest, RefusalsNameWhatIsWrong) {
         {{"--sensitivity"},
          "morrowfen: option '--sensitivity' needs a value; see 'morrowfen --help'"},
         {{"--no-sound=1"}, "morrowfen: option '--no-sound' takes no value; see 'morrowfen --help'"},
+        {{"--play"}, "morrowfen: option '--play' needs a value; see 'morrowfen --help'"},
+        {{"--record="}, "morrowfen: option '--record' needs a file name; see 'morrowfen --help'"},
+        {{"--play=a", "--timedemo=b"},
+         "morrowfen: only one of --record, --play and --timedemo can be given; see 'morrowfen "
+         "--help'"},
         {{"--sensitivity=0x1p-1"},
          "morrowfen: bad value '0x1p-1' for --sensitivity: give degrees per pixel, more than 0 "
          "and at most 10; see 'morrowfen --help'"},

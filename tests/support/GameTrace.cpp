@@ -153,3 +153,17 @@ long GameTrace::now() const {
     const std::vector<TraceFrame>& all = frames();
     return all.empty() ? 0 : all.back().frame;
 }
+
+std::vector<std::string> traceLinesWithoutTime(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        const size_t at = line.find(",\"t\":");
+        if (at != std::string::npos) {
+            const size_t end = line.find(',', at + 1);
+            line.erase(at, end == std::string::npos ? std::string::npos : end - at);
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
