@@ -271,6 +271,11 @@ DemoReading readDemo(const uint8_t* data, size_t size, const std::string& gameVe
 }
 
 DemoReading readDemoFile(const std::string& path, const std::string& gameVersion) {
+    // A pipe or a device would hold the game until something writes to it.
+    struct stat kind;
+    if (stat(path.c_str(), &kind) == 0 && !S_ISREG(kind.st_mode) && !S_ISDIR(kind.st_mode)) {
+        return refusal("not a regular file");
+    }
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!file) {
         return refusal(std::string("cannot be opened (") + std::strerror(errno) + ")");

@@ -23,9 +23,10 @@ struct DemoReading {
     bool cutShort = false;
 };
 
-// A recording larger than this is refused unread: hours of play take a few
-// tens of megabytes.
-constexpr size_t DEMO_FILE_CAP = size_t(256) << 20;
+// A recording larger than this is refused unread. A minute of play takes
+// under 100 KB at 35 frames a second, so this is hours even at 144; read,
+// a recording takes up to about twenty times its size.
+constexpr size_t DEMO_FILE_CAP = size_t(64) << 20;
 
 // Reads a whole recording from memory (laid out as assets/DemoFile.h says).
 // gameVersion is this game's version: a recording of another is refused.

@@ -312,7 +312,7 @@ TEST(DemoFileTest, FilesThatCannotBeWrittenOrReadSaySo) {
     writeFile(dir + "/huge.demo", Bytes{});
     std::filesystem::resize_file(dir + "/huge.demo", DEMO_FILE_CAP + 1);
     EXPECT_EQ(readDemoFile(dir + "/huge.demo", VERSION).error,
-              "larger than the 268435456 bytes a recording may be");
+              "larger than the 67108864 bytes a recording may be");
 }
 
 // The fuzz target's seeds (fuzz/corpus/demo/) are these recordings as the

@@ -4,6 +4,8 @@
 #include "support/GameTrace.h"
 #include "support/TestFiles.h"
 
+#include <sys/stat.h>
+
 #include <csignal>
 #include <fstream>
 
@@ -99,11 +101,14 @@ TEST_F(GameDemoTest, ARecordingThatCannotBeReadEndsWithItsStatusAndNoWindow) {
         {"missing", "", "No such file or directory"},
         {"empty", "", "empty"},
         {"text", "this is not a recording\n", "not a Morrowfen recording"},
+        {"pipe", "", "not a regular file"},
     };
     for (const Bad& bad : cases) {
         SCOPED_TRACE(bad.name);
         const std::string path = dir + "/" + bad.name + ".mfdemo";
-        if (std::string(bad.name) != "missing") {
+        if (std::string(bad.name) == "pipe") {
+            ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+        } else if (std::string(bad.name) != "missing") {
             std::ofstream(path, std::ios::binary) << bad.bytes;
         }
         auto game = startGame({}, MORROWFEN_GAME_DIR, {"--play=" + path});

@@ -154,16 +154,20 @@ long GameTrace::now() const {
     return all.empty() ? 0 : all.back().frame;
 }
 
+std::string traceLineWithoutTime(std::string line) {
+    const size_t at = line.find(",\"t\":");
+    if (at != std::string::npos) {
+        const size_t end = line.find(',', at + 1);
+        line.erase(at, end == std::string::npos ? std::string::npos : end - at);
+    }
+    return line;
+}
+
 std::vector<std::string> traceLinesWithoutTime(const std::string& path) {
     std::vector<std::string> lines;
     std::ifstream in(path);
     for (std::string line; std::getline(in, line);) {
-        const size_t at = line.find(",\"t\":");
-        if (at != std::string::npos) {
-            const size_t end = line.find(',', at + 1);
-            line.erase(at, end == std::string::npos ? std::string::npos : end - at);
-        }
-        lines.push_back(line);
+        lines.push_back(traceLineWithoutTime(line));
     }
     return lines;
 }

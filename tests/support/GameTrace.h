@@ -40,8 +40,9 @@ std::optional<std::string> traceValue(const std::string& line, const std::string
 // Parses one line; nullopt when it is not a whole trace line.
 std::optional<TraceFrame> parseTraceLine(const std::string& line);
 
-// The lines of a trace file with each frame's wall-clock time ("t") taken
-// out: what two runs of the same game share.
+// A trace line with the frame's wall-clock time ("t") taken out, and the
+// lines of a trace file so: what two runs of the same game share.
+std::string traceLineWithoutTime(std::string line);
 std::vector<std::string> traceLinesWithoutTime(const std::string& path);
 
 // Reads a trace file as the game writes it, a line a frame.
