@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the game and starts it.
+# Installs what playing needs and is missing, builds the game in build-play/
+# and starts it there.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -9,8 +10,12 @@ no_display() {
 }
 [ -n "${DISPLAY:-}" ] || no_display "DISPLAY is not set"
 
-"$ROOT/scripts/setup.sh"
-build_tree "$ROOT/build" morrowfen
+"$ROOT/scripts/setup.sh" --play
+# A tree of its own, so that it never fights the test command's build/ over
+# the CMake cache.
+game_dir=$ROOT/build-play/game
+build_play_tree "$ROOT/build-play"
+echo "morrowfen: built in $game_dir"
 
 xdpyinfo >/dev/null 2>&1 || no_display "cannot open $DISPLAY"
 
@@ -22,5 +27,5 @@ if [ -z "${SDL_AUDIODRIVER:-}" ] && ! ls /dev/snd/pcm* >/dev/null 2>&1 \
   export SDL_AUDIODRIVER=dummy
 fi
 
-cd "$ROOT/build/game"
+cd "$game_dir"
 exec ./morrowfen
