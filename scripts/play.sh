@@ -19,13 +19,9 @@ echo "morrowfen: built in $game_dir"
 
 xdpyinfo >/dev/null 2>&1 || no_display "cannot open $DISPLAY"
 
-# Without a sound device SDL cannot open audio and the game would stop at
-# start-up; play silently instead.
-if [ -z "${SDL_AUDIODRIVER:-}" ] && ! ls /dev/snd/pcm* >/dev/null 2>&1 \
-   && [ ! -S "${XDG_RUNTIME_DIR:-/nonexistent}/pulse/native" ] && [ -z "${PULSE_SERVER:-}" ]; then
-  echo "morrowfen: no sound device found; playing without sound" >&2
-  export SDL_AUDIODRIVER=dummy
-fi
+# Without a sound device the game plays silently (saying so once) rather
+# than stopping at start-up; a driver the player chose is left alone.
+export MORROWFEN_SOUND_FALLBACK=1
 
 cd "$game_dir"
 exec ./morrowfen
