@@ -63,10 +63,12 @@ while grep -q "@/tmp/.X11-unix/X$display\$" /proc/net/unix || [ -e "/tmp/.X$disp
   display=$((display + 1))
 done
 
-in_root() {
-  chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
-    DISPLAY=":$display" ${SDL_AUDIODRIVER:+SDL_AUDIODRIVER=$SDL_AUDIODRIVER} "$@"
-}
+root_env=(/usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8
+  DISPLAY=":$display" ${SDL_AUDIODRIVER:+SDL_AUDIODRIVER=$SDL_AUDIODRIVER})
+in_root() { chroot "$root" "${root_env[@]}" "$@"; }
+# spawn_in_root COMMAND... &: in_root in the background, where $! is the
+# command's own process, so that it can be waited for and ended.
+spawn_in_root() { exec chroot "$root" "${root_env[@]}" "$@"; }
 packages() { in_root dpkg-query -W -f='${db:Status-Status} ${Package}\n' | sed -n 's/^installed //p' | sort; }
 # wait_for SECONDS COMMAND...: polls until the command succeeds.
 wait_for() {
@@ -113,12 +115,12 @@ done
 echo "check: adding the player's desktop: Xvfb, and xdotool to look at it"
 in_root apt-get install -y -q --no-install-recommends xvfb xdotool >"$dir/desktop.log" 2>&1
 echo "check: that added $(($(packages | wc -l) - $(wc -l <"$dir/packages-play"))) packages"
-in_root Xvfb ":$display" -screen 0 1024x768x24 -noreset >"$dir/xvfb.log" 2>&1 &
+spawn_in_root Xvfb ":$display" -screen 0 1024x768x24 -noreset >"$dir/xvfb.log" 2>&1 &
 xvfb=$!
 wait_for 30 in_root xdpyinfo >/dev/null 2>&1 || { echo "check: FAILED: Xvfb did not start" >&2; exit 1; }
 
 echo "check: play.sh on :$display"
-in_root MORROWFEN_TRACE=/root/trace.jsonl /root/morrowfen/scripts/play.sh \
+spawn_in_root MORROWFEN_TRACE=/root/trace.jsonl /root/morrowfen/scripts/play.sh \
   >"$dir/play-2.out" 2>"$dir/play-2.err" &
 game=$!
 find_window() { window=$(in_root xdotool search --name '^Morrowfen$' 2>/dev/null | head -n 1) && [ -n "$window" ]; }
@@ -142,4 +144,9 @@ game=""
 cat "$dir/play-2.out" "$dir/play-2.err"
 echo "check: the game ended with status $status after $(wc -l <"$root/root/trace.jsonl") trace lines"
 [ $status -eq 255 ] || { echo "check: FAILED: status $status, not 255" >&2; exit 1; }
+kill "$xvfb"
+wait "$xvfb" || true
+xvfb=""
+left=$(for p in /proc/[0-9]*; do [ "$(readlink "$p/root" 2>/dev/null)" = "$root" ] && echo "${p#/proc/}"; done || true)
+[ -z "$left" ] || { echo "check: FAILED: still running in the chroot: $left" >&2; exit 1; }
 echo "check: passed"
