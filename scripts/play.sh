@@ -5,7 +5,7 @@ set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 no_display() {
-  echo "morrowfen: no display ($1); start it from a desktop session, or in a virtual one with: xvfb-run -s '-screen 0 1024x768x24 -noreset' $0" >&2
+  echo "morrowfen: no display ($1); start it from a desktop session, or in a virtual one (Debian's xvfb) with: xvfb-run -s '-screen 0 1024x768x24 -noreset' $0" >&2
   exit 1
 }
 [ -n "${DISPLAY:-}" ] || no_display "DISPLAY is not set"
