@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Shows that the play command alone takes a bare Debian 12 to a running game.
 # In a fresh minimal bookworm chroot it runs scripts/play.sh on a clone of this
-# checkout's HEAD, first with no display to open (so it only installs and
+# checkout's HEAD (what is committed), first with no display to open (so it only installs and
 # builds, and we see exactly what that took), then, with a virtual display
 # and xdotool added for looking, once more: the game's window must open, its
 # trace must fill and Escape must end it with status 255. Nothing of the test
@@ -22,14 +22,21 @@ base=$dir/base root=$dir/root
 deadline_window=180 deadline_trace=60 deadline_quit=60
 
 [ "$(id -u)" -eq 0 ] || { echo "check: needs root (chroot, mounts)" >&2; exit 1; }
-command -v debootstrap >/dev/null || apt-get install -y -q debootstrap >/dev/null
+command -v debootstrap >/dev/null || { apt-get update -q && apt-get install -y -q debootstrap; } >/dev/null
+# A run ended by force may have left its mounts; removing the copy then would
+# reach into the machine's own /dev.
+if grep -q " $root/" /proc/mounts; then
+  echo "check: still mounted under $root (see /proc/mounts); umount those first" >&2
+  exit 1
+fi
 
+mkdir -p "$dir"
 if [ ! -x "$base/usr/bin/apt-get" ]; then
   echo "check: making a bare bookworm in $base"
-  rm -rf "$base"
+  rm -rf --one-file-system "$base"
   debootstrap --variant=minbase bookworm "$base" http://deb.debian.org/debian >"$dir/debootstrap.log" 2>&1
 fi
-rm -rf "$root"
+rm -rf --one-file-system "$root"
 cp -a "$base" "$root"
 git clone -q "$ROOT" "$root/root/morrowfen"
 echo "check: $(git -C "$root/root/morrowfen" log --oneline -1) in $root/root/morrowfen"
