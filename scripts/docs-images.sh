@@ -2,7 +2,7 @@
 # Renders the contact sheets and the field view shown in the README into
 # docs/, with the model viewer under a virtual display, and takes a picture of
 # the game's own window with its heads-up display. Needs a built tree
-# (scripts/test.sh or scripts/play.sh builds one).
+# (scripts/test.sh builds one).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 

@@ -1,21 +1,30 @@
 #!/usr/bin/env bash
-# Installs every Debian package the game, its tools and its tests need.
+# Installs the Debian packages Morrowfen needs:
+#   setup.sh          everything: the game, its tools and its tests
+#   setup.sh --play   only what building and playing the game needs
 # Idempotent: when everything is present it prints nothing and touches nothing.
 set -euo pipefail
 
-PACKAGES=(
+PLAY_PACKAGES=(
   # toolchain
-  cmake g++ make pkg-config clang libclang-rt-14-dev
-  # the house style, checked by the test command
-  clang-format
-  # the libraries the game calls
+  cmake g++ make pkg-config
+  # the libraries the game calls, and Mesa's software renderer for a machine
+  # without a GPU driver
   libsdl1.2-dev libsdl-mixer1.2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libglew-dev libfreetype-dev libx11-dev
   # the content generator: music encoding and the font it copies into res/
   libvorbis-dev fonts-dejavu-core
+  # play.sh asks the display whether it opens (xdpyinfo)
+  x11-utils
+)
+TEST_PACKAGES=(
+  # the sanitizer and fuzz tree
+  clang libclang-rt-14-dev
+  # the house style, checked by the test command
+  clang-format
   # tests, tools and benchmarks
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick netpbm libstb-dev libtinyobjloader-dev gcovr
+  xvfb xauth xdotool imagemagick netpbm libstb-dev libtinyobjloader-dev gcovr
   # the install test checks the desktop menu entry
   desktop-file-utils
   # the automatic player drives the game through XTest from Python
@@ -23,6 +32,12 @@ PACKAGES=(
   # sample models written by other programs, for the loaders' cross-checks
   assimp-testmodels glmark2-data
 )
+
+case ${1:-} in
+  --play) PACKAGES=("${PLAY_PACKAGES[@]}") ;;
+  "") PACKAGES=("${PLAY_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+  *) echo "usage: $0 [--play]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${PACKAGES[@]}"; do

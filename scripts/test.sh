@@ -21,6 +21,9 @@ run_suite() {
 }
 
 build_tree "$ROOT/build" ""
+# The play command's tree too: a test starts the play command, which should
+# find its game built rather than build it against the test's deadline.
+build_play_tree "$ROOT/build-play"
 run_suite "$ROOT/build"
 
 if [ $quick -eq 0 ]; then

@@ -154,13 +154,20 @@ TEST_F(GameTest, NoDisplayIsReportedWithItsStatus) {
 }
 
 TEST_F(GameTest, PlayCommandStartsTheGameInItsFolder) {
-    // The play command sets up and builds (nothing to do here: the suite runs
-    // after the build), then starts the game; Escape ends it.
+    // The play command sets up and builds its own tree (nothing to do here:
+    // the test command built it before the suite), says where, then starts
+    // the game there; Escape ends it.
     ChildProcess play(MORROWFEN_SOURCE_DIR "/scripts/play.sh", {}, MORROWFEN_SOURCE_DIR,
                       {{"SDL_AUDIODRIVER", std::nullopt}});
     auto window = findWindow(TITLE, 240000);
     ASSERT_TRUE(window.has_value()) << play.out() << play.err();
     EXPECT_TRUE(play.waitForOutput("Set up OpenGL-screen\n", 10000)) << play.out();
+    const std::string gameDir = MORROWFEN_SOURCE_DIR "/build-play/game";
+    EXPECT_EQ(play.out().rfind("morrowfen: built in " + gameDir + "\n", 0), 0u) << play.out();
+    // The script hands its process over to the game.
+    std::error_code error;
+    auto cwd = std::filesystem::read_symlink("/proc/" + std::to_string(play.pid()) + "/cwd", error);
+    EXPECT_EQ(cwd, std::filesystem::canonical(gameDir)) << error.message();
     // A key held while the game is still loading its world can come and go
     // before its first frame looks: press until it has seen one.
     EXPECT_EQ(quitWithEscape(play, *window), 255) << play.out() << play.err();
