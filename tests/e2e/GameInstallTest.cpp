@@ -73,6 +73,13 @@ TEST_F(GameInstallTest, LauncherOnThePathPlaysFromAnyFolder) {
         manifest.insert(fs::relative(line, prefix).string());
     EXPECT_EQ(manifest, expected);
 
+    // The software centre finds the menu entry by the name the metainfo gives.
+    const std::vector<std::string> metainfo =
+        lines((root / "share/metainfo/invalid.morrowfen.morrowfen.metainfo.xml").string());
+    EXPECT_NE(std::find(metainfo.begin(), metainfo.end(),
+                        "  <launchable type=\"desktop-id\">morrowfen.desktop</launchable>"),
+              metainfo.end());
+
     // The menu entry is valid and starts the launcher where it will be, not
     // where it was staged.
     const std::string desktop = (root / "share/applications/morrowfen.desktop").string();
@@ -81,13 +88,6 @@ TEST_F(GameInstallTest, LauncherOnThePathPlaysFromAnyFolder) {
     const std::vector<std::string> entry = lines(desktop);
     EXPECT_NE(std::find(entry.begin(), entry.end(), "Exec=\"/opt/morrow fen/bin/morrowfen\""),
               entry.end());
-
-    // The software centre finds the menu entry by the name the metainfo gives.
-    const std::vector<std::string> metainfo =
-        lines((root / "share/metainfo/invalid.morrowfen.morrowfen.metainfo.xml").string());
-    EXPECT_NE(std::find(metainfo.begin(), metainfo.end(),
-                        "  <launchable type=\"desktop-id\">morrowfen.desktop</launchable>"),
-              metainfo.end());
 
     // Started by its name through a link on the path, from another folder.
     const std::string links = makeTestScratchDir("links"), elsewhere = makeTestScratchDir("cwd");
