@@ -55,9 +55,12 @@ TEST_F(GameInstallTest, LauncherOnThePathPlaysFromAnyFolder) {
 
     std::set<std::string> res = filesUnder(fs::path(MORROWFEN_GAME_DIR) / "res");
     res.erase(".generated");
-    std::set<std::string> expected = {"bin/morrowfen", "libexec/morrowfen/morrowfen",
+    std::set<std::string> expected = {"bin/morrowfen",
+                                      "libexec/morrowfen/morrowfen",
                                       "share/applications/morrowfen.desktop",
-                                      "share/icons/hicolor/128x128/apps/morrowfen.png"};
+                                      "share/icons/hicolor/128x128/apps/morrowfen.png",
+                                      "share/man/man6/morrowfen.6",
+                                      "share/metainfo/invalid.morrowfen.morrowfen.metainfo.xml"};
     for (const std::string& name : res)
         expected.insert("share/morrowfen/res/" + name);
     EXPECT_EQ(filesUnder(root), expected);
@@ -69,6 +72,13 @@ TEST_F(GameInstallTest, LauncherOnThePathPlaysFromAnyFolder) {
     for (const std::string& line : lines(MORROWFEN_BUILD_DIR "/install_manifest.txt"))
         manifest.insert(fs::relative(line, prefix).string());
     EXPECT_EQ(manifest, expected);
+
+    // The software centre finds the menu entry by the name the metainfo gives.
+    const std::vector<std::string> metainfo =
+        lines((root / "share/metainfo/invalid.morrowfen.morrowfen.metainfo.xml").string());
+    EXPECT_NE(std::find(metainfo.begin(), metainfo.end(),
+                        "  <launchable type=\"desktop-id\">morrowfen.desktop</launchable>"),
+              metainfo.end());
 
     // The menu entry is valid and starts the launcher where it will be, not
     // where it was staged.
