@@ -13,6 +13,8 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <SDL_opengl.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -23,6 +25,32 @@ namespace {
 
 void log(const std::string& line) {
     Singleton<Logger>::getInstance()->log(line, 0);
+}
+
+// Runs start with standard error shut: the sound libraries below SDL write
+// lines of their own while they look for a device, and a player who gets
+// the silent fallback hears of it in one line of ours.
+template <class Start> int quietly(Start start) {
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    const int null = open("/dev/null", O_WRONLY);
+    if (saved >= 0 && null >= 0) {
+        dup2(null, STDERR_FILENO);
+    }
+    const int result = start();
+    std::fflush(stderr);
+    if (saved >= 0) {
+        dup2(saved, STDERR_FILENO);
+        close(saved);
+    }
+    if (null >= 0) {
+        close(null);
+    }
+    return result;
+}
+
+int openAudio() {
+    return Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 4096);
 }
 
 } // namespace
@@ -56,15 +84,18 @@ void setUpFixedOpenGLState() {
 
 void initGame(const StartOptions& options) {
     const Uint32 subsystems = options.noSound ? SDL_INIT_VIDEO : SDL_INIT_AUDIO | SDL_INIT_VIDEO;
-    if (SDL_Init(subsystems) < 0) {
+    auto startSdl = [subsystems] { return SDL_Init(subsystems); };
+    if ((options.soundFallback ? quietly(startSdl) : startSdl()) < 0) {
         log(std::string("Unable to initialize SDL: ") + SDL_GetError());
         exit(10);
     }
     log("Initialized SDL");
 
+    const bool opened =
+        !options.noSound && (options.soundFallback ? quietly(openAudio) : openAudio()) == 0;
     if (options.noSound) {
         AudioPlayer::getInstance()->setSilent(true);
-    } else if (Mix_OpenAudio(22050, AUDIO_S16LSB, 2, 4096) == 0) {
+    } else if (opened) {
         log("Initialized audio-device");
     } else if (options.soundFallback) {
         std::fprintf(stderr,

@@ -109,8 +109,9 @@ TEST_F(GameCommandLineTest, NoSoundPlaysWithoutTheDeviceAndIsSilent) {
 
 TEST_F(GameCommandLineTest, TheLaunchersFallbackPlaysSilentlySayingSoOnce) {
     std::unique_ptr<ChildProcess> game;
-    unsigned long window = startAndFindWindow(
-        game, {{"SDL_AUDIODRIVER", "nosuchdriver"}, {"MORROWFEN_SOUND_FALLBACK", "1"}});
+    unsigned long window = startAndFindWindow(game, {{"SDL_AUDIODRIVER", "alsa"},
+                                                     {"ALSA_CONFIG_PATH", "/nonexistent"},
+                                                     {"MORROWFEN_SOUND_FALLBACK", "1"}});
     ASSERT_NE(window, 0ul);
     const std::string& err = game->err();
     EXPECT_EQ(err.rfind("morrowfen: no sound device could be opened (", 0), 0u) << err;

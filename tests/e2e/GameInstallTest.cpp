@@ -97,7 +97,10 @@ TEST_F(GameInstallTest, LauncherOnThePathPlaysFromAnyFolder) {
     const char* path = std::getenv("PATH");
     ChildProcess game("/bin/sh", {"-c", "exec morrowfen"}, elsewhere,
                       {{"PATH", links + ":" + (path ? path : "/usr/bin:/bin")},
-                       {"SDL_AUDIODRIVER", "nosuchdriver"},
+                       // ALSA without its configuration finds no device on
+                       // any machine, and says so on standard error itself.
+                       {"SDL_AUDIODRIVER", "alsa"},
+                       {"ALSA_CONFIG_PATH", "/nonexistent"},
                        {"XDG_DATA_HOME", makeTestScratchDir("data")},
                        {"MORROWFEN_TRACE", tracePath}});
     GameTrace frames(tracePath);
