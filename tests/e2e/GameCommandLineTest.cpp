@@ -58,7 +58,8 @@ TEST_F(GameCommandLineTest, HelpAndVersionPrintAndEndWithoutAWindow) {
     const std::string& usage = help->out();
     EXPECT_EQ(usage.rfind("Usage: morrowfen [OPTION]...\n", 0), 0u) << usage;
     for (const char* option :
-         {"--sensitivity=DEGREES", "--fullscreen", "--no-sound", "--help", "--version"}) {
+         {"--sensitivity=DEGREES", "--fullscreen", "--no-sound", "--record=FILE", "--play=FILE",
+          "--timedemo=FILE", "--help", "--version"}) {
         EXPECT_NE(usage.find(option), std::string::npos) << option;
     }
     EXPECT_EQ(help->err(), "");
